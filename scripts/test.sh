@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test:
+#   1. the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer,
+#   2. the threaded tests again under ThreadSanitizer,
+#   3. the protocol fuzzer for a fixed time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+jobs=$(nproc)
+werror=ON
+
+echo "== build (address,undefined)"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVANTOR_SANITIZE=address,undefined -DVANTOR_WERROR=$werror >/dev/null
+cmake --build build/asan -j "$jobs"
+echo "== tests (address,undefined)"
+ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 600
+
+echo "== build (thread)"
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVANTOR_SANITIZE=thread -DVANTOR_WERROR=$werror >/dev/null
+cmake --build build/tsan -j "$jobs" --target vantor_threaded_tests
+echo "== tests (thread)"
+ctest --test-dir build/tsan --output-on-failure -j "$jobs" --timeout 600 -L threaded
+
+echo "== fuzz"
+scripts/fuzz.sh "${VANTOR_FUZZ_SECONDS:-60}"
