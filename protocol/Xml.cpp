@@ -1,0 +1,278 @@
+#include "protocol/Xml.h"
+
+#include <charconv>
+#include <limits>
+
+namespace vantor {
+namespace {
+
+constexpr size_t npos = std::string::npos;
+
+std::string CloseTag(std::string_view name) {
+    std::string tag;
+    tag.reserve(name.size() + 3);
+    tag.append("</").append(name).append(">");
+    return tag;
+}
+
+bool IsAtoiSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// atoi without its undefined behaviour on overflow: the value saturates.
+int32_t AtoiLike(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && IsAtoiSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    int64_t value = 0;
+    constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > kLimit) value = kLimit;
+    }
+    if (negative) return static_cast<int32_t>(-value);
+    return static_cast<int32_t>(value > kLimit - 1 ? kLimit - 1 : value);
+}
+
+void AppendLatin1(std::string& out, unsigned char byte) {
+    out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+    out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+}
+
+}  // namespace
+
+void WriteElement(std::string& out, std::string_view name, std::string_view value) {
+    out.append("\n<").append(name);
+    if (value.empty()) {
+        out.append("/>");
+        return;
+    }
+    out.push_back('>');
+    out.append(XmlEscape(value));
+    out.append("</").append(name).push_back('>');
+}
+
+void WriteIntElement(std::string& out, std::string_view name, int32_t value) {
+    char buffer[16];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    WriteElement(out, name, std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
+}
+
+void WriteBoolElement(std::string& out, std::string_view name, bool value) {
+    WriteElement(out, name, value ? "true" : "false");
+}
+
+size_t FindElementStart(const std::string& doc, std::string_view name, size_t from) {
+    std::string tag;
+    tag.reserve(name.size() + 2);
+    tag.append("<").append(name).push_back(' ');
+    size_t pos = doc.find(tag, from);
+    if (pos != npos) return pos;
+    tag.back() = '>';
+    return doc.find(tag, from);
+}
+
+std::string GetElementTextAt(const std::string& doc, std::string_view name, size_t& cursor) {
+    size_t start = FindElementStart(doc, name, cursor);
+    if (start == npos) return {};
+    size_t gt = doc.find('>', start);
+    if (gt == npos || doc[gt - 1] == '/') return {};
+    size_t contentStart = gt + 1;
+    const std::string closeTag = CloseTag(name);
+    size_t close = doc.find(closeTag, contentStart);
+    if (close == npos) return {};
+    // Each nested start tag before the current end tag pushes the end one tag further.
+    size_t next = FindElementStart(doc, name, start + 1);
+    while (next != npos && next < close) {
+        close = doc.find(closeTag, close + 1);
+        if (close == npos) return {};
+        next = FindElementStart(doc, name, next + 1);
+    }
+    cursor = close;
+    return XmlUnescape(std::string_view(doc).substr(contentStart, close - contentStart));
+}
+
+std::string GetElementText(const std::string& doc, std::string_view name) {
+    size_t cursor = 0;
+    return GetElementTextAt(doc, name, cursor);
+}
+
+int32_t GetElementInt(const std::string& doc, std::string_view name) {
+    std::string text = GetElementText(doc, name);
+    if (text.empty()) return -1;
+    return AtoiLike(text);
+}
+
+bool GetElementBool(const std::string& doc, std::string_view name) {
+    std::string text = GetElementText(doc, name);
+    if (text.size() != 4) return false;
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text == "true";
+}
+
+std::string GetElementAttribute(const std::string& doc, std::string_view element,
+                                std::string_view attribute) {
+    std::string open;
+    open.append("<").append(element).push_back(' ');
+    size_t start = doc.find(open);
+    if (start == npos) return {};
+    size_t gt = doc.find('>', start);
+    if (gt == npos) return {};
+    std::string_view tag = std::string_view(doc).substr(start, gt - start + 1);
+    std::string key;
+    key.append(attribute).append("=\"");
+    size_t at = tag.find(key);
+    if (at == npos) return {};
+    size_t valueStart = at + key.size();
+    size_t valueEnd = tag.find('"', valueStart);
+    if (valueEnd == npos) return {};
+    return XmlUnescape(tag.substr(valueStart, valueEnd - valueStart));
+}
+
+std::string GetRootElementName(const std::string& doc) {
+    size_t lt = doc.find('<');
+    if (lt == npos) return {};
+    size_t gt = doc.find('>', lt);
+    if (gt == npos) return {};
+    size_t sp = doc.find(' ', lt);
+    size_t end = (sp != npos && sp <= gt) ? sp : gt;
+    return XmlUnescape(std::string_view(doc).substr(lt + 1, end - lt - 1));
+}
+
+void RemoveSpans(std::string& doc, std::string_view open, std::string_view close) {
+    if (open.empty() || close.empty()) return;
+    size_t pos = doc.find(open);
+    while (pos != npos) {
+        size_t end = doc.find(close, pos);
+        if (end == npos) return;
+        doc.erase(pos, end + close.size() - pos);
+        pos = doc.find(open, pos);
+    }
+}
+
+int ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
+    if (from.empty()) return 0;
+    size_t pos = text.find(from);
+    if (pos == npos) return 0;
+    // One pass into a new string keeps long texts with many hits linear.
+    std::string result;
+    result.reserve(text.size());
+    size_t done = 0;
+    int count = 0;
+    while (pos != npos) {
+        result.append(text, done, pos - done).append(to);
+        done = pos + from.size();
+        ++count;
+        pos = text.find(from, done);
+    }
+    result.append(text, done, npos);
+    text.swap(result);
+    return count;
+}
+
+std::string XmlEscape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    // A single left-to-right pass gives the same result as the five ordered passes,
+    // because each replacement only ever introduces '&' before text the later passes skip.
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out.append("&amp;");
+                break;
+            case '<':
+                out.append("&lt;");
+                break;
+            case '>':
+                out.append("&gt;");
+                break;
+            case '"':
+                out.append("&quot;");
+                break;
+            case '\'':
+                out.append("&apos;");
+                break;
+            default:
+                out.push_back(c);
+        }
+    }
+    return out;
+}
+
+std::string XmlUnescape(std::string_view text) {
+    std::string out(text);
+    if (out.find('&') == npos) return out;
+    ReplaceAll(out, "&lt;", "<");
+    ReplaceAll(out, "&gt;", ">");
+    ReplaceAll(out, "&quot;", "\"");
+    ReplaceAll(out, "&apos;", "'");
+    ReplaceAll(out, "&amp;", "&");
+    return out;
+}
+
+size_t Utf8SequenceLength(std::string_view text, size_t pos) {
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    unsigned char lead = byte(pos);
+    if (lead < 0x80) return 1;
+    size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    // The second byte's range excludes overlong forms, surrogates and values past U+10FFFF.
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (text.size() - pos < length) return 0;
+    if (byte(pos + 1) < low || byte(pos + 1) > high) return 0;
+    for (size_t i = 2; i < length; ++i) {
+        if ((byte(pos + i) & 0xC0) != 0x80) return 0;
+    }
+    return length;
+}
+
+bool ToWireText(std::string& text) {
+    size_t pos = 0;
+    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80) ++pos;
+    if (pos == text.size()) return true;
+    std::string out;
+    out.reserve(text.size() * 2 + 1);
+    out.append(text, 0, pos);
+    while (pos < text.size()) {
+        size_t length = Utf8SequenceLength(text, pos);
+        if (length == 0) {
+            AppendLatin1(out, static_cast<unsigned char>(text[pos]));
+            ++pos;
+        } else {
+            out.append(text, pos, length);
+            pos += length;
+        }
+    }
+    text.swap(out);
+    return true;
+}
+
+bool FromWireText(std::string& text) {
+    for (size_t pos = 0; pos < text.size();) {
+        size_t length = Utf8SequenceLength(text, pos);
+        if (length == 0) return false;
+        pos += length;
+    }
+    return true;
+}
+
+}  // namespace vantor
