@@ -104,9 +104,10 @@ private:
 };
 
 // A message of kind Base (CMessage, CRequestMessage or CResponseMessage) carrying the body
-// record Fields. Fields is a plain record with `void Write(std::string&) const`,
-// `void Read(const std::string&)` and a defaulted operator==. Types that share a body
-// share the class and differ in type id only.
+// record Fields. A body is a plain record with a defaulted operator== and two free functions
+// found beside it: `void WriteFields(std::string&, const Fields&)` and
+// `void ReadFields(const std::string&, Fields&)`. Types sharing a body share the class and
+// differ in type id only.
 template <class Base, class Fields>
 class TBodyMessage : public Base {
 public:
@@ -115,8 +116,8 @@ public:
     Fields& Body() { return m_body; }
     const Fields& Body() const { return m_body; }
 
-    void WriteBody(std::string& out) const override { m_body.Write(out); }
-    void ReadBody(const std::string& doc) override { m_body.Read(doc); }
+    void WriteBody(std::string& out) const override { WriteFields(out, m_body); }
+    void ReadBody(const std::string& doc) override { ReadFields(doc, m_body); }
     std::unique_ptr<CMessage> Clone() const override {
         return std::make_unique<TBodyMessage>(*this);
     }
