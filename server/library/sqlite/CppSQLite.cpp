@@ -1,0 +1,218 @@
+#include "server/library/sqlite/CppSQLite.h"
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace vantor {
+
+namespace sqlite_detail {
+void StatementDeleter::operator()(sqlite3_stmt* statement) const {
+    sqlite3_finalize(statement);
+}
+void DatabaseDeleter::operator()(sqlite3* database) const {
+    sqlite3_close_v2(database);
+}
+}  // namespace sqlite_detail
+
+namespace {
+
+[[noreturn]] void ThrowFromDatabase(sqlite3* database, int code) {
+    throw CppSQLiteException(code, database != nullptr ? sqlite3_errmsg(database) : "");
+}
+
+}  // namespace
+
+// ---- connection ----
+
+void CppSQLiteConnection::Open(const std::string& file) {
+    Close();
+    sqlite3* raw = nullptr;
+    int rc =
+        sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    sqlite_detail::DatabaseHandle handle(raw);
+    if (rc != SQLITE_OK) {
+        // The library gives a handle even on failure so that its message can be read.
+        throw CppSQLiteException(SQLITE_CANTOPEN, raw != nullptr ? sqlite3_errmsg(raw) : "");
+    }
+    m_database = std::move(handle);
+    SetBusyTimeout(m_busyTimeoutMs);
+}
+
+void CppSQLiteConnection::Close() {
+    m_database.reset();
+}
+
+void CppSQLiteConnection::SetBusyTimeout(int milliseconds) {
+    m_busyTimeoutMs = milliseconds;
+    if (m_database) sqlite3_busy_timeout(m_database.get(), milliseconds);
+}
+
+void CppSQLiteConnection::CheckDatabase() const {
+    if (!m_database) throw CppSQLiteException(kCppSQLiteError, "Database not open");
+}
+
+sqlite_detail::StatementHandle CppSQLiteConnection::Compile(const std::string& sql) {
+    CheckDatabase();
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(m_database.get(), sql.c_str(), static_cast<int>(sql.size()), &raw,
+                                nullptr);
+    sqlite_detail::StatementHandle statement(raw);
+    if (rc != SQLITE_OK) ThrowFromDatabase(m_database.get(), rc);
+    return statement;
+}
+
+int CppSQLiteConnection::ExecDML(const std::string& sql) {
+    CheckDatabase();
+    char* error = nullptr;
+    int rc = sqlite3_exec(m_database.get(), sql.c_str(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        std::string message = error != nullptr ? error : sqlite3_errmsg(m_database.get());
+        sqlite3_free(error);
+        throw CppSQLiteException(rc, message);
+    }
+    return sqlite3_changes(m_database.get());
+}
+
+CppSQLiteCursor CppSQLiteConnection::ExecQuery(const std::string& sql) {
+    sqlite_detail::StatementHandle statement = Compile(sql);
+    if (!statement) {
+        // Only white space or a comment: nothing to step.
+        return CppSQLiteCursor(m_database.get(), nullptr, true);
+    }
+    int rc = sqlite3_step(statement.get());
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) ThrowFromDatabase(m_database.get(), rc);
+    CppSQLiteCursor cursor(m_database.get(), statement.get(), rc == SQLITE_DONE);
+    cursor.m_owned = std::move(statement);
+    return cursor;
+}
+
+CppSQLiteCommand CppSQLiteConnection::CompileStatement(const std::string& sql) {
+    return CppSQLiteCommand(m_database.get(), Compile(sql));
+}
+
+int64_t CppSQLiteConnection::LastInsertRowId() const {
+    CheckDatabase();
+    return sqlite3_last_insert_rowid(m_database.get());
+}
+
+// ---- cursor ----
+
+CppSQLiteCursor::CppSQLiteCursor(sqlite3* database, sqlite3_stmt* statement, bool eof)
+    : m_database(database), m_statement(statement), m_eof(eof) {
+    m_columns = statement != nullptr ? sqlite3_column_count(statement) : 0;
+    if (!m_eof) LoadRow();
+}
+
+void CppSQLiteCursor::CheckStatement() const {
+    if (m_statement == nullptr)
+        throw CppSQLiteException(kCppSQLiteError, "Null Virtual Machine pointer");
+}
+
+void CppSQLiteCursor::LoadRow() {
+    m_values.assign(static_cast<size_t>(m_columns), std::string());
+    for (int i = 0; i < m_columns; ++i) {
+        const unsigned char* text = sqlite3_column_text(m_statement, i);
+        if (text != nullptr) {
+            m_values[static_cast<size_t>(i)].assign(
+                reinterpret_cast<const char*>(text),
+                static_cast<size_t>(sqlite3_column_bytes(m_statement, i)));
+        }
+    }
+}
+
+int CppSQLiteCursor::NumFields() const {
+    CheckStatement();
+    return m_columns;
+}
+
+std::string CppSQLiteCursor::FieldValue(int field) const {
+    CheckStatement();
+    if (field < 0 || field >= m_columns || m_eof) {
+        throw CppSQLiteException(kCppSQLiteError, "Invalid field index requested");
+    }
+    return m_values[static_cast<size_t>(field)];
+}
+
+int64_t CppSQLiteCursor::FieldInt(int field) const {
+    return std::strtoll(FieldValue(field).c_str(), nullptr, 10);
+}
+
+void CppSQLiteCursor::NextRow() {
+    CheckStatement();
+    int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_DONE) {
+        m_eof = true;
+        m_values.clear();
+    } else if (rc == SQLITE_ROW) {
+        LoadRow();
+    } else {
+        std::string message = sqlite3_errmsg(m_database);
+        Finalize();
+        throw CppSQLiteException(rc, message);
+    }
+}
+
+void CppSQLiteCursor::Finalize() {
+    // A borrowed statement belongs to its command, which finalises it.
+    m_owned.reset();
+    m_statement = nullptr;
+    m_eof = true;
+}
+
+// ---- command ----
+
+CppSQLiteCommand::CppSQLiteCommand(sqlite3* database, sqlite_detail::StatementHandle statement)
+    : m_database(database), m_statement(std::move(statement)) {}
+
+void CppSQLiteCommand::CheckStatement() const {
+    if (!m_statement) throw CppSQLiteException(kCppSQLiteError, "Null Virtual Machine pointer");
+}
+
+void CppSQLiteCommand::Bind(int param, const std::string& value) {
+    CheckStatement();
+    int rc = sqlite3_bind_text(m_statement.get(), param, value.data(),
+                               static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK) throw CppSQLiteException(rc, "Error binding parameter");
+}
+
+void CppSQLiteCommand::Bind(int param, int64_t value) {
+    Bind(param, std::to_string(value));
+}
+
+int CppSQLiteCommand::ExecDML() {
+    CheckStatement();
+    int rc = sqlite3_step(m_statement.get());
+    if (rc != SQLITE_DONE) {
+        std::string message = sqlite3_errmsg(m_database);
+        sqlite3_reset(m_statement.get());
+        throw CppSQLiteException(rc == SQLITE_ROW ? SQLITE_MISUSE : rc, message);
+    }
+    int changes = sqlite3_changes(m_database);
+    sqlite3_reset(m_statement.get());
+    return changes;
+}
+
+CppSQLiteCursor CppSQLiteCommand::ExecQuery() {
+    CheckStatement();
+    int rc = sqlite3_step(m_statement.get());
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        std::string message = sqlite3_errmsg(m_database);
+        sqlite3_reset(m_statement.get());
+        throw CppSQLiteException(rc, message);
+    }
+    return CppSQLiteCursor(m_database, m_statement.get(), rc == SQLITE_DONE);
+}
+
+void CppSQLiteCommand::Reset() {
+    CheckStatement();
+    sqlite3_reset(m_statement.get());
+    sqlite3_clear_bindings(m_statement.get());
+}
+
+void CppSQLiteCommand::Finalize() {
+    m_statement.reset();
+}
+
+}  // namespace vantor

@@ -1,0 +1,256 @@
+#include "server/library/store/TextFolding.h"
+
+#include <cstdint>
+
+namespace vantor {
+
+namespace {
+
+// Decodes one UTF-8 sequence at text[pos]; returns its length, 0 when it is not valid.
+size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& out) {
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    unsigned char lead = byte(pos);
+    size_t length = 0;
+    char32_t value = 0;
+    if (lead < 0x80) {
+        out = lead;
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        value = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        value = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        value = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (pos + length > text.size()) return 0;
+    for (size_t i = 1; i < length; ++i) {
+        unsigned char next = byte(pos + i);
+        if ((next & 0xC0) != 0x80) return 0;
+        value = (value << 6) | (next & 0x3F);
+    }
+    // Overlong forms and surrogates are not characters.
+    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < kMinimum[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return 0;
+    out = value;
+    return length;
+}
+
+void EncodeUtf8(char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+bool InRange(char32_t cp, char32_t first, char32_t last) {
+    return cp >= first && cp <= last;
+}
+
+// Blocks where upper and lower case alternate: even code point upper, odd lower.
+bool IsEvenUpperPair(char32_t cp) {
+    return InRange(cp, 0x0100, 0x012F) || InRange(cp, 0x0132, 0x0137) ||
+           InRange(cp, 0x014A, 0x0177) || InRange(cp, 0x0182, 0x0185) ||
+           InRange(cp, 0x01A0, 0x01A5) || InRange(cp, 0x01DE, 0x01EF) ||
+           InRange(cp, 0x01F8, 0x021F) || InRange(cp, 0x0222, 0x0233) ||
+           InRange(cp, 0x0246, 0x024F) || InRange(cp, 0x03D8, 0x03EF) ||
+           InRange(cp, 0x0460, 0x0481) || InRange(cp, 0x048A, 0x04BF) ||
+           InRange(cp, 0x04D0, 0x052F) || InRange(cp, 0x1E00, 0x1E95) ||
+           InRange(cp, 0x1EA0, 0x1EFF) || InRange(cp, 0x2C80, 0x2CE3) ||
+           InRange(cp, 0xA640, 0xA66D) || InRange(cp, 0xA680, 0xA69B) ||
+           InRange(cp, 0xA722, 0xA72F) || InRange(cp, 0xA732, 0xA76F) ||
+           InRange(cp, 0xA77E, 0xA787) || InRange(cp, 0xA790, 0xA793) ||
+           InRange(cp, 0xA796, 0xA7A9);
+}
+
+// Blocks where an odd code point is upper case and the following even one lower case.
+bool IsOddUpperPair(char32_t cp) {
+    return InRange(cp, 0x0139, 0x0148) || InRange(cp, 0x0179, 0x017E) ||
+           InRange(cp, 0x01CD, 0x01DC) || InRange(cp, 0x04C1, 0x04CE);
+}
+
+char32_t ToLower(char32_t cp) {
+    if (cp < 0x80) return (cp >= 'A' && cp <= 'Z') ? cp + 0x20 : cp;
+    if (InRange(cp, 0x00C0, 0x00DE) && cp != 0x00D7) return cp + 0x20;
+    if (IsEvenUpperPair(cp)) return (cp & 1) == 0 ? cp + 1 : cp;
+    if (IsOddUpperPair(cp)) return (cp & 1) == 1 ? cp + 1 : cp;
+    switch (cp) {
+        case 0x0130:
+            return 0x0069;  // dotted capital I
+        case 0x0178:
+            return 0x00FF;
+        case 0x0181:
+            return 0x0253;
+        case 0x0186:
+            return 0x0254;
+        case 0x0189:
+            return 0x0256;
+        case 0x018A:
+            return 0x0257;
+        case 0x018E:
+            return 0x01DD;
+        case 0x018F:
+            return 0x0259;
+        case 0x0190:
+            return 0x025B;
+        case 0x0193:
+            return 0x0260;
+        case 0x0194:
+            return 0x0263;
+        case 0x0196:
+            return 0x0269;
+        case 0x0197:
+            return 0x0268;
+        case 0x019C:
+            return 0x026F;
+        case 0x019D:
+            return 0x0272;
+        case 0x019F:
+            return 0x0275;
+        case 0x01A9:
+            return 0x0283;
+        case 0x01AE:
+            return 0x0288;
+        case 0x01B1:
+            return 0x028A;
+        case 0x01B2:
+            return 0x028B;
+        case 0x01B7:
+            return 0x0292;
+        case 0x01C4:
+        case 0x01C7:
+        case 0x01CA:
+        case 0x01F1:
+            return cp + 2;
+        case 0x01C5:
+        case 0x01C8:
+        case 0x01CB:
+        case 0x01F2:
+            return cp + 1;
+        case 0x0187:
+        case 0x018B:
+        case 0x0191:
+        case 0x0198:
+        case 0x01A7:
+        case 0x01AC:
+        case 0x01AF:
+        case 0x01B3:
+        case 0x01B5:
+        case 0x01B8:
+        case 0x01BC:
+        case 0x01F4:
+            return cp + 1;
+        case 0x01F6:
+            return 0x0195;
+        case 0x01F7:
+            return 0x01BF;
+        case 0x0220:
+            return 0x019E;
+        case 0x1E9E:
+            return 0x00DF;  // capital sharp s
+        case 0x0386:
+            return 0x03AC;
+        case 0x0388:
+        case 0x0389:
+        case 0x038A:
+            return cp + 0x25;
+        case 0x038C:
+            return 0x03CC;
+        case 0x038E:
+        case 0x038F:
+            return cp + 0x3F;
+        case 0x03CF:
+            return 0x03D7;
+        case 0x03F4:
+            return 0x03B8;
+        case 0x03F7:
+        case 0x03FA:
+            return cp + 1;
+        case 0x03F9:
+            return 0x03F2;
+        case 0x04C0:
+            return 0x04CF;
+        case 0x2126:
+            return 0x03C9;  // ohm sign
+        case 0x212A:
+            return 0x006B;  // kelvin sign
+        case 0x212B:
+            return 0x00E5;  // angstrom sign
+        default:
+            break;
+    }
+    if (InRange(cp, 0x0391, 0x03AB) && cp != 0x03A2) return cp + 0x20;
+    if (InRange(cp, 0x03FD, 0x03FF)) return cp - 0x82;
+    if (InRange(cp, 0x0400, 0x040F)) return cp + 0x50;
+    if (InRange(cp, 0x0410, 0x042F)) return cp + 0x20;
+    if (InRange(cp, 0x0531, 0x0556)) return cp + 0x30;
+    if (InRange(cp, 0x10A0, 0x10C5)) return cp + 0x1C60;
+    if (InRange(cp, 0x13A0, 0x13EF)) return cp + 0x97D0;                // Cherokee
+    if (InRange(cp, 0x1F08, 0x1F6F) && (cp & 0x8) != 0) return cp - 8;  // Greek extended
+    if (InRange(cp, 0x2160, 0x216F)) return cp + 0x10;
+    if (InRange(cp, 0x24B6, 0x24CF)) return cp + 0x1A;
+    if (InRange(cp, 0x2C00, 0x2C2F)) return cp + 0x30;  // Glagolitic
+    if (InRange(cp, 0xFF21, 0xFF3A)) return cp + 0x20;
+    if (InRange(cp, 0x10400, 0x10427)) return cp + 0x28;  // Deseret
+    return cp;
+}
+
+bool IsAsciiSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+}  // namespace
+
+std::string Utf8ToLower(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t pos = 0;
+    while (pos < text.size()) {
+        char32_t cp = 0;
+        size_t length = DecodeUtf8(text, pos, cp);
+        if (length == 0) {
+            out += text[pos++];
+            continue;
+        }
+        if (length == 1) {
+            out += static_cast<char>(ToLower(cp));
+        } else {
+            EncodeUtf8(ToLower(cp), out);
+        }
+        pos += length;
+    }
+    return out;
+}
+
+std::string_view TrimWhiteSpace(std::string_view text) {
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && IsAsciiSpace(text[begin])) ++begin;
+    while (end > begin && IsAsciiSpace(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}
+
+std::string MakeSortName(std::string_view name) {
+    std::string lowered = Utf8ToLower(name);
+    std::string sortName(TrimWhiteSpace(lowered));
+    if (sortName.size() > 4 && sortName.compare(0, 4, "the ") == 0) sortName.erase(0, 4);
+    return sortName;
+}
+
+}  // namespace vantor

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vantor {
+
+// Lower-cases UTF-8 text by code point: ASCII, Latin-1, Latin Extended-A/B and Additional,
+// Greek, Cyrillic, Armenian, Georgian, Roman numerals, circled and full-width letters.
+// Bytes that are not valid UTF-8 pass through unchanged; other scripts have no case.
+std::string Utf8ToLower(std::string_view text);
+
+// The key that names and titles sort by: lower-cased, trimmed, without a leading "the ".
+std::string MakeSortName(std::string_view name);
+
+// Trims ASCII white space at both ends.
+std::string_view TrimWhiteSpace(std::string_view text);
+
+}  // namespace vantor
