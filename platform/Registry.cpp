@@ -61,6 +61,33 @@ bool SameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && ::strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 
+// Parses `@=` or `"name"=` at the start of a line; returns the position after '='.
+size_t ParseName(const std::string& line, std::string& name) {
+    name.clear();
+    if (line.rfind("@=", 0) == 0) return 2;
+    if (line.empty() || line[0] != '"') return std::string::npos;
+    for (size_t i = 1; i < line.size(); ++i) {
+        if (line[i] == '\\' && i + 1 < line.size()) {
+            name += line[++i];
+        } else if (line[i] == '"') {
+            return i + 1 < line.size() && line[i + 1] == '=' ? i + 2 : std::string::npos;
+        } else {
+            name += line[i];
+        }
+    }
+    return std::string::npos;
+}
+
+std::string QuoteName(const std::string& name) {
+    if (name.empty()) return "@";
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + '"';
+}
+
 // Lines that do not parse are dropped, so a hand-edited file never blocks the others.
 bool ReadKeyFile(const std::string& path, std::vector<RegValue>& values) {
     std::ifstream in(path, std::ios::binary);
@@ -68,12 +95,10 @@ bool ReadKeyFile(const std::string& path, std::vector<RegValue>& values) {
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos) continue;
         RegValue value;
-        value.name = line.substr(0, eq);
-        if (value.name == "@") value.name.clear();
-        const std::string data = line.substr(eq + 1);
+        const size_t dataStart = ParseName(line, value.name);
+        if (dataStart == std::string::npos) continue;
+        const std::string data = line.substr(dataStart);
         if (data.rfind("sz:", 0) == 0) {
             value.text = UnescapeText(data.substr(3));
         } else if (data.rfind("dword:", 0) == 0) {
@@ -95,7 +120,7 @@ bool WriteKeyFile(const std::string& path, const std::vector<RegValue>& values) 
     if (slash == std::string::npos || !MakeFolders(path.substr(0, slash))) return false;
     std::ostringstream text;
     for (const RegValue& value : values) {
-        text << (value.name.empty() ? "@" : value.name) << '=';
+        text << QuoteName(value.name) << '=';
         if (value.isDword) {
             text << "dword:" << value.dword;
         } else {

@@ -14,11 +14,12 @@ enum class RegistryRoot { LocalMachine, CurrentUser };
 // with ".key" appended. A key file holds one value per line:
 //
 //     @=sz:/opt/players/iTunes.exe        the default value (empty name), text
-//     Volume=dword:50                     a 32-bit value, decimal
+//     "Volume"=dword:50                   a named 32-bit value, decimal
 //
-// Value names are compared without regard to case, like the system registry does. In text
-// data a backslash is written "\\", a line feed "\n" and a carriage return "\r", so every
-// value stays on its line. Writes replace the key file atomically.
+// Value names are compared without regard to case, like the system registry does; inside
+// the quotes '"' and '\' are preceded by '\'. In text data a backslash is written "\\", a
+// line feed "\n" and a carriage return "\r", so every value stays on its line. Writes
+// replace the key file atomically.
 //
 // All operations may be called from any thread; they never throw. Readers report a missing
 // key, a missing value or a value of the other type as false.

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <string>
+
+namespace vantor {
+
+// An owned IPv4 socket descriptor (TCP or UDP). Move-only; the descriptor is closed when
+// the object is destroyed or Close is called.
+//
+// Threads: one thread may block in Accept, Receive or ReceiveFrom while another calls
+// Close (or Send); Close wakes the blocked call, which then fails. Every other use is by
+// one thread at a time. Close shuts the socket down at once but keeps the descriptor
+// until the object is destroyed or reused (Create, Connect, assignment), so a thread that
+// is just entering a call can never reach a descriptor number the system handed out anew.
+class CNetSocket {
+public:
+    CNetSocket() = default;
+    explicit CNetSocket(int fd) : m_fd(fd) {}
+    ~CNetSocket();
+    CNetSocket(CNetSocket&& other) noexcept;
+    CNetSocket& operator=(CNetSocket&& other) noexcept;
+    CNetSocket(const CNetSocket&) = delete;
+    CNetSocket& operator=(const CNetSocket&) = delete;
+
+    // A TCP socket bound to `port` (0: any free port) on `address` (empty: all local
+    // addresses). `reuseAddress` sets SO_REUSEADDR. False (and nothing open) on failure.
+    bool CreateTcp(int port, const std::string& address = "", bool reuseAddress = false);
+    // A UDP socket bound like CreateTcp, with SO_REUSEADDR (and broadcast allowed).
+    bool CreateUdp(int port, const std::string& address = "");
+    // Starts listening with the largest backlog the system allows.
+    bool Listen();
+    // Blocks for the next connection. An invalid socket on failure or after Close.
+    CNetSocket Accept(std::string* peerAddress = nullptr, int* peerPort = nullptr);
+    // A TCP connection to `address`:`port` (dotted IPv4), for clients and tests.
+    bool Connect(const std::string& address, int port);
+
+    // Up to `length` bytes: the count, 0 at the end of the stream, -1 on error.
+    int Receive(void* buffer, size_t length);
+    // Sends all bytes (never raising SIGPIPE): `length`, or -1 when the connection failed.
+    int Send(const void* data, size_t length);
+    int Send(const std::string& data) { return Send(data.data(), data.size()); }
+    // One datagram to a dotted IPv4 address: bytes sent or -1.
+    int SendTo(const void* data, size_t length, const std::string& address, int port);
+    // One datagram (truncated to `length`): its byte count or -1; the sender's address.
+    int ReceiveFrom(void* buffer, size_t length, std::string* address = nullptr,
+                    int* port = nullptr);
+    // Bounds a blocking Send; 0 means no limit.
+    bool SetSendTimeout(int milliseconds);
+    bool SetReceiveTimeout(int milliseconds);
+
+    // Shuts the socket down (waking a blocked Accept/Receive); later calls fail. Idempotent.
+    void Close();
+
+    bool IsValid() const { return m_fd.load() >= 0; }
+    int Descriptor() const { return m_fd.load(); }
+    // Dotted IPv4 text and port of the other end / this end; "" and -1 when unknown.
+    std::string PeerAddress() const;
+    int PeerPort() const;
+    std::string LocalAddress() const;
+    int LocalPort() const;
+
+private:
+    bool Create(int type, int port, const std::string& address, bool reuseAddress);
+    // Closes the descriptors for good; no other thread may be using the socket.
+    void Release();
+
+    std::atomic<int> m_fd{-1};
+    std::atomic<int> m_shutFd{-1};  // shut down by Close, closed by Release
+};
+
+}  // namespace vantor
