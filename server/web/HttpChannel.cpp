@@ -1,0 +1,360 @@
+#include "server/web/HttpChannel.h"
+
+#include "platform/HostAddresses.h"
+#include "protocol/Message.h"
+#include "protocol/MessageType.h"
+#include "protocol/Xml.h"
+#include "server/core/ConfigStore.h"
+#include "server/core/EventBus.h"
+#include "server/core/Logger.h"
+#include "server/core/ServerContext.h"
+#include "server/web/FileSender.h"
+#include "server/web/HttpConnection.h"
+#include "server/web/HttpDate.h"
+#include "server/web/HttpRequestReader.h"
+#include "server/web/HttpResponse.h"
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <ctime>
+#include <thread>
+
+namespace vantor {
+
+namespace {
+
+constexpr int kMonitorPeriodMs = 1000;
+constexpr int kIdlePassesBeforeSleep = 5;
+constexpr int kPassesPerCleanup = 10;
+// A peer that takes nothing for this long is given up, so no writer waits on it forever.
+constexpr int kSendTimeoutMs = 60000;
+constexpr size_t kReceiveChunk = 16 * 1024;
+
+std::string DateNow() {
+    return FormatHttpDate(static_cast<int64_t>(std::time(nullptr)));
+}
+
+std::string CurrentAddress() {
+    std::vector<std::string> addresses = GetHostIPv4Addresses();
+    return addresses.empty() ? std::string("127.0.0.1") : addresses.front();
+}
+
+}  // namespace
+
+CHttpChannel::CHttpChannel(CServerContext& context)
+    : m_context(context),
+      m_routes(context, *this, static_cast<const ICommChannel*>(this)),
+      m_listener(context.logger),
+      m_addressMonitor(context.logger),
+      m_monitor(context.logger) {}
+
+CHttpChannel::~CHttpChannel() {
+    Stop();
+}
+
+int CHttpChannel::Start() {
+    char cwd[1024];
+    if (!::getcwd(cwd, sizeof cwd)) {
+        m_context.logger.LogCritical("HTTP: Unable to read working directory");
+        return -1;
+    }
+    const std::string workingFolder = cwd;
+    std::string httpRoot = m_context.config.GetString("Paths\\HTTPRoot", "");
+    if (httpRoot.empty()) httpRoot = workingFolder + "/web";
+    while (httpRoot.size() > 1 && httpRoot.back() == '/') httpRoot.pop_back();
+
+    m_monitor.Init([this] { MonitorPass(); }, kMonitorPeriodMs, "HTTP Connection Monitor");
+
+    const int port = m_context.config.GetInt("Ports\\HTTPChannel", kDefaultPort);
+    m_stopping = false;
+    if (!m_listenSocket.CreateTcp(port, "", true) || !m_listenSocket.Listen()) {
+        m_listenSocket.Close();
+        m_context.logger.LogCritical("ERROR: Unable to start HTTP channel");
+        return -1;
+    }
+    m_port = m_listenSocket.LocalPort();
+    m_startTime = std::chrono::steady_clock::now();
+    {
+        std::lock_guard lock(m_addressLock);
+        m_address.clear();
+    }
+    UpdateWebAccess(CurrentAddress());
+    m_routes.StartRoutes(httpRoot, workingFolder);
+
+    if (m_listener.Start("HTTP Connection Listener", [this] { ListenLoop(); }) != 0 ||
+        m_addressMonitor.Start("HTTP IP Address Monitor", [this] { AddressLoop(); }) != 0) {
+        m_context.logger.LogCritical("ERROR: Unable to start HTTP channel");
+        Stop();
+        return -1;
+    }
+    m_context.logger.LogNormal("Initializing HTTP channel (port %d)", m_port.load());
+    return 0;
+}
+
+int CHttpChannel::Stop() {
+    m_stopping = true;
+    m_routes.StopRoutes();
+    m_listenSocket.Close();
+    m_listener.Stop();
+    {
+        std::lock_guard lock(m_addressLock);
+        m_addressWake.notify_all();
+    }
+    m_addressMonitor.Stop();
+    m_monitor.Cancel();
+    for (int i = 0; i < 50 && m_monitor.IsThreadRunning(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+
+    std::vector<ConnectionPtr> connections;
+    {
+        std::lock_guard lock(m_tableLock);
+        connections.swap(m_connections);
+    }
+    for (const ConnectionPtr& connection : connections) {
+        connection->Close();
+        connection->Thread().Stop();
+    }
+    return 0;
+}
+
+std::string CHttpChannel::WebAccessUrl() const {
+    std::lock_guard lock(m_addressLock);
+    return m_webAccessUrl;
+}
+
+size_t CHttpChannel::ConnectionCount() const {
+    std::lock_guard lock(m_tableLock);
+    return static_cast<size_t>(
+        std::count_if(m_connections.begin(), m_connections.end(),
+                      [](const ConnectionPtr& c) { return !c->IsClosed(); }));
+}
+
+void CHttpChannel::UpdateWebAccess(const std::string& address) {
+    const int port = m_port.load();
+    std::string url = port == 80 ? "http://" + address + "/"
+                                 : "http://" + address + ":" + std::to_string(port) + "/";
+    {
+        std::lock_guard lock(m_addressLock);
+        m_address = address;
+        m_webAccessUrl = url;
+    }
+    m_context.config.SetString("WebAccessURL", url);
+    m_context.config.SetInt("WebAccessPort", port);
+}
+
+std::string CHttpChannel::HostAddress() const {
+    std::lock_guard lock(m_addressLock);
+    return m_address;
+}
+
+void CHttpChannel::AddressLoop() {
+    while (!m_stopping) {
+        const std::string address = CurrentAddress();
+        if (address != HostAddress()) {
+            UpdateWebAccess(address);
+            CEventHolder holder;
+            m_context.bus.Fire(event::WebAccessChanged, holder, Source());
+        }
+        std::unique_lock lock(m_addressLock);
+        m_addressWake.wait_for(lock, std::chrono::milliseconds(1000),
+                               [this] { return m_stopping.load(); });
+    }
+}
+
+void CHttpChannel::ListenLoop() {
+    while (!m_stopping) {
+        CNetSocket socket = m_listenSocket.Accept();
+        if (!socket.IsValid()) {
+            if (m_stopping) break;
+            m_context.logger.LogNormal("ERROR: Error accepting HTTP server client socket!");
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));  // e.g. out of descriptors
+            continue;
+        }
+        // Small answers leave at once instead of waiting for the peer's acknowledgement.
+        int on = 1;
+        ::setsockopt(socket.Descriptor(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        socket.SetSendTimeout(kSendTimeoutMs);
+
+        ConnectionPtr connection;
+        {
+            std::lock_guard lock(m_tableLock);
+            RemoveDeadConnections();
+            connection = std::make_shared<CHttpConnection>(m_context.logger, m_nextConnectionId++,
+                                                           std::move(socket));
+            m_connections.push_back(connection);
+        }
+        m_context.logger.LogDetailed("HTTP channel added connection: %d", connection->Id());
+        // The router learns of the connection before its first request can arrive.
+        FireConnectionEvent(event::ConnectionAdded, connection->Id());
+        if (connection->Thread().Start("HTTP Socket Receiver",
+                                       [this, connection] { Receive(connection); }) != 0) {
+            connection->Close();
+        }
+        if (!m_monitor.IsActive()) m_monitor.Start();
+    }
+}
+
+void CHttpChannel::Receive(const ConnectionPtr& connection) {
+    CHttpRequestReader reader;
+    std::string chunk(kReceiveChunk, '\0');
+    const int32_t id = connection->Id();
+    bool open = true;
+    while (open && !connection->IsClosed()) {
+        int got = connection->Socket().Receive(chunk.data(), chunk.size());
+        if (got <= 0) break;
+        reader.Append(std::string_view(chunk.data(), static_cast<size_t>(got)));
+        while (open) {
+            CHttpRequest request;
+            std::string header;
+            CHttpRequestReader::Result result = reader.Next(request, &header);
+            if (result == CHttpRequestReader::kNeedMore) break;
+            if (result != CHttpRequestReader::kRequest) {
+                m_context.logger.LogNormal(
+                    "ERROR: HTTP request on connection %d is %s, closing it", id,
+                    result == CHttpRequestReader::kMalformed ? "malformed" : "too large");
+                open = false;
+                break;
+            }
+            if (m_context.logger.GetLevel() > 2) {
+                m_context.logger.LogVerbose("\r\nReceived HTTP from connection %d:", id);
+                m_context.logger.LogVerbose("%s", header.c_str());
+            }
+            m_routes.Dispatch(id, request);
+            if (connection->IsClosed()) open = false;
+        }
+    }
+    connection->Close();
+    m_routes.ConnectionClosed(id);
+    FireConnectionEvent(event::ConnectionRemoved, id);
+    m_context.logger.LogDetailed("HTTP channel removed connection: %d (active: %d)", id,
+                                 static_cast<int>(ConnectionCount()));
+}
+
+void CHttpChannel::RemoveDeadConnections() {
+    std::erase_if(m_connections, [this](const ConnectionPtr& connection) {
+        if (!connection->IsClosed()) return false;
+        m_context.logger.LogDetailed("Closing idle connection: %d", connection->Id());
+        connection->Thread().Stop();
+        return true;
+    });
+}
+
+void CHttpChannel::MonitorPass() {
+    const auto age = std::chrono::steady_clock::now() - m_startTime;
+    m_routes.ExpirePolls(std::chrono::duration_cast<std::chrono::seconds>(age).count());
+
+    std::lock_guard lock(m_tableLock);
+    ++m_passes;
+    if (m_passes % kPassesPerCleanup == 0) RemoveDeadConnections();
+    const bool anyOpen = std::any_of(m_connections.begin(), m_connections.end(),
+                                     [](const ConnectionPtr& c) { return !c->IsClosed(); });
+    m_idlePasses = anyOpen ? 0 : m_idlePasses + 1;
+    // Sleeps while nobody is connected; the next accepted connection wakes it.
+    if (m_idlePasses > kIdlePassesBeforeSleep) {
+        m_idlePasses = 0;
+        RemoveDeadConnections();
+        m_monitor.Cancel();
+    }
+}
+
+CHttpChannel::ConnectionPtr CHttpChannel::Find(int32_t connection) const {
+    std::lock_guard lock(m_tableLock);
+    for (const ConnectionPtr& entry : m_connections) {
+        if (entry->Id() == connection) return entry;
+    }
+    return nullptr;
+}
+
+bool CHttpChannel::IsConnectionOpen(int32_t connection) const {
+    ConnectionPtr entry = Find(connection);
+    return entry && !entry->IsClosed();
+}
+
+void CHttpChannel::FireConnectionEvent(int eventId, int32_t connection) {
+    auto message = std::make_unique<CMessage>();
+    message->SetClientId(connection);
+    CEventHolder holder(std::move(message));
+    m_context.bus.Fire(eventId, holder, Source());
+}
+
+int CHttpChannel::Send(const CMessage& message) {
+    if (message.ClientId() == -1) {
+        m_routes.Broadcast(message);
+        return 0;
+    }
+    std::string text = message.ToXml();
+    if (text.empty()) return -1;
+    ToWireText(text);
+    ConnectionPtr connection = Find(message.ClientId());
+    if (!connection) return 0;
+    // URLs in these answers name the address this client reached the server by.
+    if (message.TypeId() == msg::GetAlbumArtResponse ||
+        message.TypeId() == msg::GetClientVersionResponse) {
+        ReplaceAll(text, "[0.0.0.0]", connection->Socket().LocalAddress());
+    }
+    if (m_context.logger.GetLevel() > 2) {
+        m_context.logger.LogVerbose("\nSending:");
+        m_context.logger.LogVerbose("%s", text.c_str());
+    }
+    SendContent(connection->Id(), "200 OK", "text/xml", std::string(kXmlPrologue) + text);
+    return 0;
+}
+
+bool CHttpChannel::SendContent(int32_t connection, std::string_view status,
+                               std::string_view contentType, std::string_view body) {
+    ConnectionPtr entry = Find(connection);
+    if (!entry) return false;
+    std::string response = FormatContent(status, DateNow(), contentType, body);
+    if (m_context.logger.GetLevel() > 2) {
+        m_context.logger.LogVerbose("%s", response.substr(0, response.find("\r\n\r\n")).c_str());
+    }
+    if (!entry->Write(response)) {
+        m_context.logger.LogNormal("ERROR: HTTP send failed, closing socket!");
+        return false;
+    }
+    return true;
+}
+
+bool CHttpChannel::SendFile(int32_t connection, const std::string& path,
+                            const CHttpRequest& request) {
+    ConnectionPtr entry = Find(connection);
+    if (!entry) return false;
+    auto lock = entry->LockWrites();
+    std::string header;
+    FileSendResult result = SendHttpFile(
+        path, request, static_cast<int64_t>(std::time(nullptr)),
+        [&entry](std::string_view bytes) { return entry->WriteLocked(bytes); }, &header);
+    if (result == FileSendResult::kNotFound) {
+        m_context.logger.LogNormal("HTTP: File not found: %s", path.c_str());
+        return entry->WriteLocked(FormatNotFound(DateNow()));
+    }
+    if (m_context.logger.GetLevel() > 2) m_context.logger.LogVerbose("%s", header.c_str());
+    if (result == FileSendResult::kWriteFailed) {
+        m_context.logger.LogNormal("ERROR: HTTP send failed, closing socket!");
+        entry->Close();
+        return false;
+    }
+    return true;
+}
+
+bool CHttpChannel::SendRedirect(int32_t connection, const std::string& location) {
+    ConnectionPtr entry = Find(connection);
+    if (!entry) return false;
+    std::string target = location;
+    if (target.find("http") == std::string::npos) {
+        target = "http://" + HostAddress() + ":" + std::to_string(m_port.load()) + location;
+    }
+    return entry->Write(FormatRedirect(DateNow(), target));
+}
+
+bool CHttpChannel::SendNotFound(int32_t connection) {
+    ConnectionPtr entry = Find(connection);
+    return entry && entry->Write(FormatNotFound(DateNow()));
+}
+
+}  // namespace vantor

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "platform/NetSocket.h"
+#include "server/core/CommChannel.h"
+#include "server/core/PeriodicTimer.h"
+#include "server/core/WorkerThread.h"
+#include "server/web/HttpResponder.h"
+#include "server/web/WebRoutes.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace vantor {
+
+class CHttpConnection;
+struct CServerContext;
+
+// The HTTP channel: the router's second channel. A listener ("HTTP Connection Listener")
+// on "Ports\HTTPChannel" (default 3569), one receiver thread per connection, a connection
+// monitor ("HTTP Connection Monitor", every second) and an address monitor ("HTTP IP
+// Address Monitor") that keeps "WebAccessURL" and "WebAccessPort" current and fires
+// event 4 when this machine's address changes. Requests go to CWebRoutes.
+//
+// Start, Stop: the server's thread. Send: any thread (responses go to their connection,
+// broadcasts into the web event queues).
+class CHttpChannel : public ICommChannel, private IHttpResponder {
+public:
+    static constexpr int kDefaultPort = 3569;
+
+    explicit CHttpChannel(CServerContext& context);
+    ~CHttpChannel() override;
+    CHttpChannel(const CHttpChannel&) = delete;
+    CHttpChannel& operator=(const CHttpChannel&) = delete;
+
+    int Start() override;
+    int Stop() override;
+    int Send(const CMessage& message) override;
+
+    // The port actually listened on (the configured one, or the system's pick for 0).
+    int Port() const override { return m_port.load(); }
+    std::string WebAccessUrl() const;
+    size_t ConnectionCount() const;
+
+private:
+    using ConnectionPtr = std::shared_ptr<CHttpConnection>;
+
+    // IHttpResponder
+    bool SendContent(int32_t connection, std::string_view status, std::string_view contentType,
+                     std::string_view body) override;
+    bool SendFile(int32_t connection, const std::string& path,
+                  const CHttpRequest& request) override;
+    bool SendRedirect(int32_t connection, const std::string& location) override;
+    bool SendNotFound(int32_t connection) override;
+    bool IsConnectionOpen(int32_t connection) const override;
+    std::string HostAddress() const override;
+
+    void ListenLoop();
+    void Receive(const ConnectionPtr& connection);
+    void MonitorPass();
+    void AddressLoop();
+    void UpdateWebAccess(const std::string& address);
+    // Ends and forgets connections whose receiver has returned. Table lock held.
+    void RemoveDeadConnections();
+    ConnectionPtr Find(int32_t connection) const;
+    void FireConnectionEvent(int eventId, int32_t connection);
+    const void* Source() const { return static_cast<const ICommChannel*>(this); }
+
+    CServerContext& m_context;
+    CWebRoutes m_routes;
+    CNetSocket m_listenSocket;
+    CWorkerThread m_listener;
+    CWorkerThread m_addressMonitor;
+    CPeriodicTimer m_monitor;
+    std::atomic<bool> m_stopping{false};
+    std::atomic<int> m_port{kDefaultPort};
+    std::chrono::steady_clock::time_point m_startTime;
+
+    mutable std::mutex m_tableLock;
+    std::vector<ConnectionPtr> m_connections;
+    int32_t m_nextConnectionId = 1;
+    int m_idlePasses = 0;
+    int m_passes = 0;
+
+    mutable std::mutex m_addressLock;
+    std::string m_address;
+    std::string m_webAccessUrl;
+    std::condition_variable m_addressWake;
+};
+
+}  // namespace vantor
