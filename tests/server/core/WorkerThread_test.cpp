@@ -90,6 +90,7 @@ TEST(WorkerThread, WarnsWhenTheBodyDoesNotReturnWithinFiveSeconds) {
     }
     release = true;
     EXPECT_TRUE(log.sink.WaitFor("Thread[\"Stubborn\"] has ended", 10s));
+    std::this_thread::sleep_for(50ms);  // let the thread finish returning
 }
 
 // Fire times measured from Start; the n-th firing may come late but never early.
