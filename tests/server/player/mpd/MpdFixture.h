@@ -1,0 +1,135 @@
+#pragma once
+
+// Test support for everything that talks to a real MPD: a music folder of tagged
+// audio files generated at test time and a private mpd process whose every file
+// lives under a temporary folder and which listens on a free port of 127.0.0.1.
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace vantor::test {
+
+// One generated audio file with the tags written into it. Empty texts were not
+// written at all, so the file lacks that tag.
+struct GeneratedTrack {
+    std::string uri;  // relative to the music folder, as MPD names it
+    std::string title;
+    std::string artist;
+    std::string album;
+    std::string genre;
+    std::string trackTag;  // the raw track-number tag, e.g. "2/12"
+    int seconds = 0;
+    bool embeddedCover = false;
+};
+
+struct GeneratedPlaylist {
+    std::string name;               // stored playlist name (file name without ".m3u")
+    std::vector<std::string> uris;  // in playlist order
+};
+
+// A temporary folder removed with everything in it when the object goes.
+class CTempFolder {
+public:
+    explicit CTempFolder(const std::string& prefix = "vantor-mpd");
+    ~CTempFolder();
+    CTempFolder(const CTempFolder&) = delete;
+    CTempFolder& operator=(const CTempFolder&) = delete;
+
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+// The shared music folder: generated once per test process (ffmpeg costs time)
+// and read-only afterwards.
+class CMusicFolder {
+public:
+    static const CMusicFolder& Shared();
+
+    const std::string& Root() const { return m_root; }  // no trailing '/'
+    const std::string& PlaylistFolder() const { return m_playlists; }
+    const std::vector<GeneratedTrack>& Tracks() const { return m_tracks; }
+    const std::vector<GeneratedPlaylist>& Playlists() const { return m_playlistList; }
+    // By title, or by URI for the track without tags.
+    const GeneratedTrack& Find(const std::string& titleOrUri) const;
+    std::string AbsolutePath(const GeneratedTrack& track) const { return m_root + "/" + track.uri; }
+    // Bytes of the picture embedded in the one track that has a cover, and of the
+    // cover file that sits in one album folder.
+    const std::string& EmbeddedCover() const { return m_embeddedCover; }
+    const std::string& FolderCover() const { return m_folderCover; }
+    const std::string& FolderCoverAlbum() const { return m_folderCoverAlbum; }
+    bool Ok() const { return m_ok; }
+    // The untagged MP3 stream every generated track carries.
+    const std::string& Audio() const { return m_audio; }
+
+private:
+    CMusicFolder();
+    bool Generate();
+
+    CTempFolder m_temp;
+    std::string m_root;
+    std::string m_playlists;
+    std::vector<GeneratedTrack> m_tracks;
+    std::vector<GeneratedPlaylist> m_playlistList;
+    std::string m_audio;
+    std::string m_embeddedCover;
+    std::string m_folderCover;
+    std::string m_folderCoverAlbum;
+    bool m_ok = false;
+};
+
+// A private mpd. Start() writes its configuration and waits until it answers and has
+// indexed the music folder; Stop() ends it by its process id. Restart() keeps the
+// port, the database and the sticker file, so stored state survives as in real use.
+class CMpdInstance {
+public:
+    explicit CMpdInstance(const std::string& musicFolder, const std::string& playlistFolder);
+    // One instance per test process over the shared music folder, started on first use
+    // and again whenever a test left it stopped. Null when it cannot be started.
+    static CMpdInstance* Shared();
+    ~CMpdInstance();
+    CMpdInstance(const CMpdInstance&) = delete;
+    CMpdInstance& operator=(const CMpdInstance&) = delete;
+
+    bool Start(size_t expectedSongs);
+    void Stop();
+    bool Restart(size_t expectedSongs) {
+        Stop();
+        return Start(expectedSongs);
+    }
+    bool IsRunning() const { return m_pid > 0; }
+
+    const std::string& Host() const { return m_host; }
+    int Port() const { return m_port; }
+    const std::string& Folder() const { return m_work.Path(); }
+    std::string Log() const;
+
+    // Runs mpc against this instance; true when it succeeded. Its output goes to *output.
+    bool Mpc(const std::vector<std::string>& args, std::string* output = nullptr) const;
+    // Sends one raw protocol command and returns MPD's answer up to "OK" or "ACK".
+    std::string Command(const std::string& line) const;
+    // One value of "status" (e.g. "state", "volume", "song"); empty when absent.
+    std::string Status(const std::string& key) const;
+
+private:
+    bool WriteConfig();
+    bool WaitUntilReady(size_t expectedSongs);
+
+    CTempFolder m_work;
+    std::string m_music;
+    std::string m_playlists;
+    std::string m_host = "127.0.0.1";
+    int m_port = 0;
+    pid_t m_pid = -1;
+};
+
+// Picks a TCP port on 127.0.0.1 that is free at the moment of the call.
+int FreeTcpPort();
+// Runs a program (looked up in PATH) and waits; true when it exited with 0.
+bool RunProgram(const std::vector<std::string>& argv, const std::string& stdoutFile = "");
+std::string ReadFileBytes(const std::string& path);
+
+}  // namespace vantor::test
