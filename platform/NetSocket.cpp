@@ -33,7 +33,7 @@ std::string AddressText(const sockaddr_in& address) {
 bool SetTimeout(int fd, int option, int milliseconds) {
     timeval value{};
     value.tv_sec = milliseconds / 1000;
-    value.tv_usec = (milliseconds % 1000) * 1000;
+    value.tv_usec = static_cast<suseconds_t>(milliseconds % 1000) * 1000;
     return ::setsockopt(fd, SOL_SOCKET, option, &value, sizeof(value)) == 0;
 }
 
@@ -98,7 +98,7 @@ CNetSocket CNetSocket::Accept(std::string* peerAddress, int* peerPort) {
     do {
         fd = ::accept4(m_fd.load(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
     } while (fd < 0 && errno == EINTR && IsValid());
-    if (fd < 0) return CNetSocket();
+    if (fd < 0) return {};
     if (peerAddress) *peerAddress = AddressText(peer);
     if (peerPort) *peerPort = ntohs(peer.sin_port);
     return CNetSocket(fd);

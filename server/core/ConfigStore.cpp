@@ -19,7 +19,7 @@ namespace vantor {
 namespace {
 
 const char kPlayerTypeKey[] = "PlayerType";
-const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+const char kAppPaths[] = R"(Software\Microsoft\Windows\CurrentVersion\App Paths\)";
 const size_t kMaxRegistryText = 500;
 
 bool FileExists(const std::string& path) {

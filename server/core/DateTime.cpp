@@ -35,7 +35,7 @@ bool CDateTime::Set(int day, int month, int year, int hour, int minute, int seco
     }
     // Day overflow (31 February) is carried by counting days, like a normalising mktime.
     const int64_t days = DaysFromCivil(year, static_cast<unsigned>(month), 1) + (day - 1);
-    const int64_t seconds = days * 86400 + hour * 3600 + minute * 60 + second;
+    const int64_t seconds = days * 86400 + int64_t{hour} * 3600 + int64_t{minute} * 60 + second;
     if (seconds > std::numeric_limits<int32_t>::max()) return false;
     m_seconds = static_cast<int32_t>(seconds);
     return true;
