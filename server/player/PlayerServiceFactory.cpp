@@ -1,0 +1,26 @@
+#include "server/player/PlayerServiceFactory.h"
+
+#include "server/core/ConfigStore.h"
+#include "server/core/ServerContext.h"
+#include "server/player/sim/SimPlayerService.h"
+#ifdef VANTOR_HAVE_MPD
+#include "server/player/mpd/MpdPlayerService.h"
+#endif
+
+namespace vantor {
+
+std::unique_ptr<IService> CreatePlayerService(int playerType, CServerContext& context) {
+    if (context.config.GetBool("SimulatedPlayer", false)) {
+        return std::make_unique<CSimPlayerService>(context, true);
+    }
+    switch (playerType) {
+#ifdef VANTOR_HAVE_MPD
+        case kPlayerMPD:
+            return std::make_unique<CMPDPlayerService>(context);
+#endif
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace vantor
