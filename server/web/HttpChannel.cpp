@@ -181,13 +181,15 @@ void CHttpChannel::ListenLoop() {
         socket.SetSendTimeout(kSendTimeoutMs);
 
         ConnectionPtr connection;
+        std::vector<ConnectionPtr> dead;
         {
             std::lock_guard lock(m_tableLock);
-            RemoveDeadConnections();
+            dead = TakeDeadConnections();
             connection = std::make_shared<CHttpConnection>(m_context.logger, m_nextConnectionId++,
                                                            std::move(socket));
             m_connections.push_back(connection);
         }
+        EndConnections(dead);
         m_context.logger.LogDetailed("HTTP channel added connection: %d", connection->Id());
         // The router learns of the connection before its first request can arrive.
         FireConnectionEvent(event::ConnectionAdded, connection->Id());
@@ -235,31 +237,46 @@ void CHttpChannel::Receive(const ConnectionPtr& connection) {
                                  static_cast<int>(ConnectionCount()));
 }
 
-void CHttpChannel::RemoveDeadConnections() {
-    std::erase_if(m_connections, [this](const ConnectionPtr& connection) {
+std::vector<CHttpChannel::ConnectionPtr> CHttpChannel::TakeDeadConnections() {
+    std::vector<ConnectionPtr> dead;
+    std::erase_if(m_connections, [&dead](const ConnectionPtr& connection) {
         if (!connection->IsClosed()) return false;
-        m_context.logger.LogDetailed("Closing idle connection: %d", connection->Id());
-        connection->Thread().Stop();
+        dead.push_back(connection);
         return true;
     });
+    return dead;
+}
+
+void CHttpChannel::EndConnections(const std::vector<ConnectionPtr>& dead) {
+    // Joined without the table lock: a receiver that is still returning may need it.
+    for (const ConnectionPtr& connection : dead) {
+        m_context.logger.LogDetailed("Closing idle connection: %d", connection->Id());
+        connection->Close();
+        connection->Thread().Stop();
+    }
 }
 
 void CHttpChannel::MonitorPass() {
     const auto age = std::chrono::steady_clock::now() - m_startTime;
     m_routes.ExpirePolls(std::chrono::duration_cast<std::chrono::seconds>(age).count());
 
-    std::lock_guard lock(m_tableLock);
-    ++m_passes;
-    if (m_passes % kPassesPerCleanup == 0) RemoveDeadConnections();
-    const bool anyOpen = std::any_of(m_connections.begin(), m_connections.end(),
-                                     [](const ConnectionPtr& c) { return !c->IsClosed(); });
-    m_idlePasses = anyOpen ? 0 : m_idlePasses + 1;
-    // Sleeps while nobody is connected; the next accepted connection wakes it.
-    if (m_idlePasses > kIdlePassesBeforeSleep) {
-        m_idlePasses = 0;
-        RemoveDeadConnections();
-        m_monitor.Cancel();
+    std::vector<ConnectionPtr> dead;
+    {
+        std::lock_guard lock(m_tableLock);
+        ++m_passes;
+        if (m_passes % kPassesPerCleanup == 0) dead = TakeDeadConnections();
+        const bool anyOpen = std::any_of(m_connections.begin(), m_connections.end(),
+                                         [](const ConnectionPtr& c) { return !c->IsClosed(); });
+        m_idlePasses = anyOpen ? 0 : m_idlePasses + 1;
+        // Sleeps while nobody is connected; the next accepted connection wakes it.
+        if (m_idlePasses > kIdlePassesBeforeSleep) {
+            m_idlePasses = 0;
+            auto more = TakeDeadConnections();
+            dead.insert(dead.end(), more.begin(), more.end());
+            m_monitor.Cancel();
+        }
     }
+    EndConnections(dead);
 }
 
 CHttpChannel::ConnectionPtr CHttpChannel::Find(int32_t connection) const {

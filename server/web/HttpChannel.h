@@ -65,8 +65,10 @@ private:
     void MonitorPass();
     void AddressLoop();
     void UpdateWebAccess(const std::string& address);
-    // Ends and forgets connections whose receiver has returned. Table lock held.
-    void RemoveDeadConnections();
+    // Takes closed connections out of the table (table lock held); EndConnections then
+    // joins their receivers (table lock not held).
+    std::vector<ConnectionPtr> TakeDeadConnections();
+    void EndConnections(const std::vector<ConnectionPtr>& dead);
     ConnectionPtr Find(int32_t connection) const;
     void FireConnectionEvent(int eventId, int32_t connection);
     const void* Source() const { return static_cast<const ICommChannel*>(this); }

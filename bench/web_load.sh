@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Load figures of the HTTP channel: requests per second and p99 latency for a 100 KiB file
+# under /art/ and for /xml?GetVolumeRequest with 50 keep-alive connections (wrk), with
+# nginx serving the same file on the same machine in the same run as the reference, then
+# 200 web clients long-polling /q while events are broadcast.
+# Usage: bench/web_load.sh [seconds per wrk run]   (prints a Markdown table)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-10}
+build=build/bench-web
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTOR_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target QRM -j2 >/dev/null
+
+work=$(mktemp -d /tmp/vantor-webload-XXXXXX)
+chmod 755 "$work"
+qrm_pid="" nginx_pid=""
+cleanup() {
+  [[ -n $qrm_pid ]] && kill "$qrm_pid" 2>/dev/null && wait "$qrm_pid" 2>/dev/null || true
+  [[ -n $nginx_pid ]] && kill "$nginx_pid" 2>/dev/null && wait "$nginx_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+http_port=$(free_port) xml_port=$(free_port) disc_port=$(free_port) nginx_port=$(free_port)
+
+mkdir -p "$work/data/cache" "$work/www/art" "$work/web" "$work/reg"
+head -c 102400 /dev/urandom > "$work/data/cache/cover.jpg"
+cp "$work/data/cache/cover.jpg" "$work/www/art/cover.jpg"
+cat > "$work/data/QRM.config" <<CFG
+Ports\\XMLChannel=$xml_port
+Ports\\XMLChannelDiscover=$disc_port
+Ports\\HTTPChannel=$http_port
+Paths\\HTTPRoot=$work/web
+SimulatedPlayer=true
+PlayerType=MCE
+CFG
+(cd "$work" && VANTOR_REGISTRY_DIR="$work/reg" exec "$OLDPWD/$build/server/QRM" --headless --data-dir "$work/data" \
+  >"$work/qrm.out" 2>&1) &
+qrm_pid=$!
+
+chmod -R a+rX "$work/www"
+cat > "$work/nginx.conf" <<NGX
+daemon off;
+worker_processes 2;
+pid $work/nginx.pid;
+error_log $work/nginx.err;
+events { worker_connections 1024; }
+http {
+  access_log off;
+  sendfile on;
+  keepalive_requests 1000000;
+  client_body_temp_path $work/ngx_body; proxy_temp_path $work/ngx_proxy;
+  fastcgi_temp_path $work/ngx_fcgi; uwsgi_temp_path $work/ngx_uwsgi; scgi_temp_path $work/ngx_scgi;
+  server { listen 127.0.0.1:$nginx_port; root $work/www; }
+}
+NGX
+nginx -c "$work/nginx.conf" -p "$work" &
+nginx_pid=$!
+
+for _ in $(seq 100); do
+  curl -sf "http://127.0.0.1:$http_port/art/cover.jpg" -o /dev/null && \
+  curl -sf "http://127.0.0.1:$nginx_port/art/cover.jpg" -o /dev/null && break
+  sleep 0.1
+done
+
+run_wrk() {  # url -> "requests/s p99"
+  wrk -t2 -c50 -d"${seconds}s" --latency "$1" | awk '
+    /Requests\/sec/ { rps = $2 }
+    /^ +99%/ { p99 = $2 }
+    END { print rps, p99 }'
+}
+
+volume_url="http://127.0.0.1:$http_port/xml?m=%3CGetVolumeRequest%3E%3CrequestId%3E1%3C%2FrequestId%3E%3C%2FGetVolumeRequest%3E"
+read -r qrm_rps qrm_p99 < <(run_wrk "http://127.0.0.1:$http_port/art/cover.jpg")
+read -r ngx_rps ngx_p99 < <(run_wrk "http://127.0.0.1:$nginx_port/art/cover.jpg")
+read -r xml_rps xml_p99 < <(run_wrk "$volume_url")
+ratio=$(awk -v a="$qrm_rps" -v b="$ngx_rps" 'BEGIN { printf "%.2f", a / b }')
+rss=$(awk '/VmHWM/ { print $2 }' "/proc/$qrm_pid/status")
+
+echo "| Load (wrk, 2 threads, 50 keep-alive connections, ${seconds} s) | Requests/s | p99 latency |"
+echo "|---|---|---|"
+echo "| QRM, 100 KiB file under /art/ | $qrm_rps | $qrm_p99 |"
+echo "| nginx, the same file | $ngx_rps | $ngx_p99 |"
+echo "| QRM, /xml?GetVolumeRequest | $xml_rps | $xml_p99 |"
+echo
+echo "QRM / nginx for the file: $ratio; QRM peak resident memory: $((rss / 1024)) MiB"
+echo
+echo "Long polling: $(python3 bench/web_longpoll.py "$http_port" 200 40)"
