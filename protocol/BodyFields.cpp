@@ -37,9 +37,10 @@ void WriteStringList(std::string& out, std::string_view name,
 
 std::vector<std::string> ReadStringList(const std::string& doc, std::string_view name) {
     std::vector<std::string> entries;
+    CElementFinder finder(doc, name);
     size_t cursor = 0;
     for (;;) {
-        std::string entry = GetElementTextAt(doc, name, cursor);
+        std::string entry = finder.TextAt(cursor);
         if (entry.empty()) break;
         entries.push_back(std::move(entry));
     }

@@ -11,9 +11,10 @@ namespace {
 template <class Entry, class ReadEntry>
 std::vector<Entry> ReadResultList(const std::string& doc, ReadEntry readEntry) {
     std::vector<Entry> entries;
+    CElementFinder finder(doc, "result");
     size_t cursor = 0;
     for (;;) {
-        std::string text = GetElementTextAt(doc, "result", cursor);
+        std::string text = finder.TextAt(cursor);
         if (text.empty()) break;
         Entry entry;
         readEntry(text, entry);

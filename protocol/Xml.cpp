@@ -1,5 +1,7 @@
 #include "protocol/Xml.h"
 
+#include <string.h>
+
 #include <charconv>
 #include <limits>
 
@@ -8,11 +10,18 @@ namespace {
 
 constexpr size_t npos = std::string::npos;
 
-std::string CloseTag(std::string_view name) {
+std::string Tag(std::string_view before, std::string_view name, std::string_view after) {
     std::string tag;
-    tag.reserve(name.size() + 3);
-    tag.append("</").append(name).append(">");
+    tag.reserve(before.size() + name.size() + after.size());
+    tag.append(before).append(name).append(after);
     return tag;
+}
+
+// std::string::find stops at every '<' of a document; memmem skips ahead far better.
+size_t Search(const std::string& doc, const std::string& needle, size_t from) {
+    if (from > doc.size()) return npos;
+    const void* hit = memmem(doc.data() + from, doc.size() - from, needle.data(), needle.size());
+    return hit == nullptr ? npos : static_cast<size_t>(static_cast<const char*>(hit) - doc.data());
 }
 
 bool IsAtoiSpace(char c) {
@@ -66,34 +75,48 @@ void WriteBoolElement(std::string& out, std::string_view name, bool value) {
     WriteElement(out, name, value ? "true" : "false");
 }
 
+CElementFinder::CElementFinder(const std::string& doc, std::string_view name)
+    : m_doc(doc),
+      m_spaced(Tag("<", name, " ")),
+      m_plain(Tag("<", name, ">")),
+      m_close(Tag("</", name, ">")) {}
+
+size_t CElementFinder::Find(size_t from) {
+    const bool cached = m_spacedFrom != npos && from >= m_spacedFrom &&
+                        (m_spacedHit == npos || from <= m_spacedHit);
+    if (!cached) {
+        m_spacedHit = Search(m_doc, m_spaced, from);
+        m_spacedFrom = from;
+    }
+    if (m_spacedHit != npos) return m_spacedHit;
+    return Search(m_doc, m_plain, from);
+}
+
+std::string CElementFinder::TextAt(size_t& cursor) {
+    size_t start = Find(cursor);
+    if (start == npos) return {};
+    size_t gt = m_doc.find('>', start);
+    if (gt == npos || m_doc[gt - 1] == '/') return {};
+    size_t contentStart = gt + 1;
+    size_t close = Search(m_doc, m_close, contentStart);
+    if (close == npos) return {};
+    // Each nested start tag before the current end tag pushes the end one tag further.
+    size_t next = Find(start + 1);
+    while (next != npos && next < close) {
+        close = Search(m_doc, m_close, close + 1);
+        if (close == npos) return {};
+        next = Find(next + 1);
+    }
+    cursor = close;
+    return XmlUnescape(std::string_view(m_doc).substr(contentStart, close - contentStart));
+}
+
 size_t FindElementStart(const std::string& doc, std::string_view name, size_t from) {
-    std::string tag;
-    tag.reserve(name.size() + 2);
-    tag.append("<").append(name).push_back(' ');
-    size_t pos = doc.find(tag, from);
-    if (pos != npos) return pos;
-    tag.back() = '>';
-    return doc.find(tag, from);
+    return CElementFinder(doc, name).Find(from);
 }
 
 std::string GetElementTextAt(const std::string& doc, std::string_view name, size_t& cursor) {
-    size_t start = FindElementStart(doc, name, cursor);
-    if (start == npos) return {};
-    size_t gt = doc.find('>', start);
-    if (gt == npos || doc[gt - 1] == '/') return {};
-    size_t contentStart = gt + 1;
-    const std::string closeTag = CloseTag(name);
-    size_t close = doc.find(closeTag, contentStart);
-    if (close == npos) return {};
-    // Each nested start tag before the current end tag pushes the end one tag further.
-    size_t next = FindElementStart(doc, name, start + 1);
-    while (next != npos && next < close) {
-        close = doc.find(closeTag, close + 1);
-        if (close == npos) return {};
-        next = FindElementStart(doc, name, next + 1);
-    }
-    cursor = close;
-    return XmlUnescape(std::string_view(doc).substr(contentStart, close - contentStart));
+    return CElementFinder(doc, name).TextAt(cursor);
 }
 
 std::string GetElementText(const std::string& doc, std::string_view name) {

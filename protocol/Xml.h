@@ -34,6 +34,26 @@ std::string GetElementText(const std::string& doc, std::string_view name);
 // returned.
 std::string GetElementTextAt(const std::string& doc, std::string_view name, size_t& cursor);
 
+// Walks one element name through one document, for readers of long lists. Find and
+// TextAt give exactly what FindElementStart and GetElementTextAt give; because the spaced
+// start tag wins wherever it occurs, each plain search must know whether a spaced one lies
+// further on, and remembering the last spaced hit keeps a walk over a list linear instead
+// of rescanning the rest of the document per entry. Holds a reference to `doc`.
+class CElementFinder {
+public:
+    CElementFinder(const std::string& doc, std::string_view name);
+    size_t Find(size_t from);
+    std::string TextAt(size_t& cursor);
+
+private:
+    const std::string& m_doc;
+    std::string m_spaced;                     // "<name "
+    std::string m_plain;                      // "<name>"
+    std::string m_close;                      // "</name>"
+    size_t m_spacedFrom = std::string::npos;  // m_spacedHit is the first at or after this
+    size_t m_spacedHit = std::string::npos;
+};
+
 // -1 when the text is empty; otherwise the text read like atoi (leading white space,
 // optional sign, digits up to the first non-digit, no digits gives 0).
 int32_t GetElementInt(const std::string& doc, std::string_view name);

@@ -15,6 +15,12 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
+// The plain definition of a start-tag search, to hold the cached walk against.
+size_t PlainFind(const std::string& doc, const std::string& name, size_t from) {
+    size_t pos = doc.find("<" + name + " ", from);
+    return pos != std::string::npos ? pos : doc.find("<" + name + ">", from);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -36,6 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // An empty element ("<e></e>") reads as "" but still moves the cursor.
         if (vantor::GetElementTextAt(doc, name, cursor).empty()) break;
         Check(cursor > before && cursor < doc.size());
+    }
+
+    vantor::CElementFinder finder(doc, name);
+    for (size_t from = 0; from <= doc.size() && from < 512; from += 1 + from % 3) {
+        Check(finder.Find(from) == PlainFind(doc, name, from));
+        if (from % 7 == 3) Check(finder.Find(from / 2) == PlainFind(doc, name, from / 2));
     }
 
     std::string stripped = doc;
