@@ -66,6 +66,8 @@ TEST(Bodies, StringListsSkipEmptyEntriesAndStopAtTheFirstGap) {
         {"<R><genre>a &amp; b</genre><genre>c</genre></R>", {"a & b", "c"}},
         // An entry written with an empty pair ends the walk.
         {"<R><genre>a</genre><genre></genre><genre>c</genre></R>", {"a"}},
+        // A spaced start tag is found before any plain one, so "a" is never reached.
+        {"<R><genre>a</genre><genre id=\"2\">b</genre><genre>c</genre></R>", {"b", "c"}},
         {"<R><genreName>x</genreName></R>", {}},
         {"<R/>", {}},
     };
