@@ -3,6 +3,7 @@
 #include "server/core/ConfigStore.h"
 #include "server/core/ServerContext.h"
 #include "server/player/sim/SimPlayerService.h"
+#include "server/player/winamp/WinampPlayerService.h"
 #ifdef VANTOR_HAVE_MPD
 #include "server/player/mpd/MpdPlayerService.h"
 #endif
@@ -14,6 +15,8 @@ std::unique_ptr<IService> CreatePlayerService(int playerType, CServerContext& co
         return std::make_unique<CSimPlayerService>(context, true);
     }
     switch (playerType) {
+        case kPlayerWinamp:
+            return std::make_unique<CWinampPlayerService>(context);
 #ifdef VANTOR_HAVE_MPD
         case kPlayerMPD:
             return std::make_unique<CMPDPlayerService>(context);
