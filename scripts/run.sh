@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds Vantor. Once the server exists this starts it.
+# Builds Vantor and starts the server without a window; arguments go to QRM
+# (for example --data-dir DIR, or --help).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTOR_BUILD_TESTS=OFF >/dev/null
 cmake --build build/release -j "$(nproc)"
-echo "Built everything in build/release. The server program does not exist yet."
+exec build/release/server/QRM --headless "$@"

@@ -88,6 +88,43 @@ std::string MakeTempDir(const std::string& prefix) {
     return std::string(buffer.data()) + "/";
 }
 
+int RunProgram(const std::vector<std::string>& args, std::string* output, int timeoutMs) {
+    if (args.empty()) return -1;
+    std::string dir = MakeTempDir("vantor-run-");
+    std::string outPath = dir + "output.txt";
+    std::vector<std::string> copy = args;
+    std::vector<char*> argv;
+    for (auto& arg : copy) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = -1;
+    int rc = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int result = -1;
+    if (rc == 0) {
+        auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        int status = 0;
+        while (::waitpid(pid, &status, WNOHANG) == 0) {
+            if (Clock::now() >= deadline) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, &status, 0);
+                status = -1;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (status != -1 && WIFEXITED(status)) result = WEXITSTATUS(status);
+    }
+    if (output != nullptr) *output = ReadFileText(outPath);
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+    return result;
+}
+
 CQrmProcess::CQrmProcess(std::string binaryPath) : m_binary(std::move(binaryPath)) {
     m_dataDir = MakeTempDir("vantor-qrm-");
     m_xmlPort = FindFreePort();
@@ -97,6 +134,7 @@ CQrmProcess::CQrmProcess(std::string binaryPath) : m_binary(std::move(binaryPath
     do {
         m_httpPort = FindFreePort();
     } while (m_httpPort == m_xmlPort || m_httpPort == m_discoveryPort);
+    m_env["VANTOR_REGISTRY_DIR"] = m_dataDir + "registry/";
 }
 
 CQrmProcess::~CQrmProcess() {
@@ -146,8 +184,17 @@ bool CQrmProcess::Start(int timeoutMs) {
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     std::string cwd = m_workDir.empty() ? m_dataDir : m_workDir;
     posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+    std::vector<std::string> envStrings;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        std::string text = *entry;
+        if (m_env.count(text.substr(0, text.find('='))) == 0) envStrings.push_back(text);
+    }
+    for (const auto& [name, value] : m_env) envStrings.push_back(name + "=" + value);
+    std::vector<char*> envp;
+    for (auto& text : envStrings) envp.push_back(text.data());
+    envp.push_back(nullptr);
     pid_t pid = -1;
-    int rc = ::posix_spawn(&pid, m_binary.c_str(), &actions, nullptr, argv.data(), environ);
+    int rc = ::posix_spawn(&pid, m_binary.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) return false;
     m_pid = pid;

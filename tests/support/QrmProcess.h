@@ -41,6 +41,10 @@ public:
     // Working directory of the server (the client-update files are read below it).
     // Default: the data folder.
     void SetWorkingDirectory(const std::string& dir) { m_workDir = dir; }
+    // Sets an environment variable for the server (the rest is inherited). By default
+    // VANTOR_REGISTRY_DIR points to an empty folder inside the data folder, so the server
+    // never sees this machine's registry.
+    void SetEnv(const std::string& name, const std::string& value) { m_env[name] = value; }
     // Extra command-line arguments after "--headless --data-dir <folder>".
     void SetExtraArgs(std::vector<std::string> args) { m_extraArgs = std::move(args); }
 
@@ -79,11 +83,17 @@ private:
     std::string m_workDir;
     std::vector<std::string> m_extraArgs;
     std::map<std::string, std::string> m_config;
+    std::map<std::string, std::string> m_env;
     int m_xmlPort = 0;
     int m_discoveryPort = 0;
     int m_httpPort = 0;
     pid_t m_pid = -1;
 };
+
+// Runs a program to its end (killed after the timeout), collecting standard output and
+// standard error into *output. Returns the exit code, or -1 when it did not end normally.
+int RunProgram(const std::vector<std::string>& args, std::string* output = nullptr,
+               int timeoutMs = 30000);
 
 // A port free for both TCP and UDP on 127.0.0.1 at the time of the call; 0 on failure.
 int FindFreePort();

@@ -1,0 +1,194 @@
+// QRM: the Vantor server program. Runs the server until SIGINT or SIGTERM; SIGHUP re-reads
+// "QRM.config" and restarts the server when the player type changed. Signals are taken
+// from a signalfd on the main thread, so no work happens inside a signal handler.
+
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/DataFolder.h"
+#include "platform/InstanceLock.h"
+#include "server/ConfigReload.h"
+#include "server/ServiceFactories.h"
+#include "server/core/ConfigStore.h"
+#include "server/core/EventBus.h"
+#include "server/core/Logger.h"
+#include "server/core/Server.h"
+#include "server/core/ServerContext.h"
+#include "server/core/WorkerThread.h"
+
+namespace {
+
+using namespace vantor;
+
+struct Options {
+    bool help = false;
+    bool headless = false;
+    std::string dataDir;
+};
+
+const char* const kUsage = "Usage: QRM [--headless] [--data-dir DIR] [--help]\n";
+
+void PrintHelp() {
+    std::printf(
+        "%s\n"
+        "The Vantor server: drives one media player, indexes its library and serves the\n"
+        "remote clients on the local network.\n"
+        "\n"
+        "Options:\n"
+        "  --headless      Run without a window, logging to standard error as well as to\n"
+        "                  the log file. This build has no window yet, so QRM always runs\n"
+        "                  this way (also when no display is present).\n"
+        "  --data-dir DIR  Keep the server's files in DIR instead of the data folder.\n"
+        "  --help          Show this text and exit.\n"
+        "\n"
+        "Data folder: $VANTOR_DATA_DIR, else $XDG_DATA_HOME/Quillmere/Vantor/ (by default\n"
+        "~/.local/share/Quillmere/Vantor/). It holds the configuration \"QRM.config\"\n"
+        "(key=value lines), the logs \"qrm.log\" and \"qrm_old.log\" and the library\n"
+        "database. This run would use: %s\n"
+        "\n"
+        "Ports (keys in QRM.config):\n"
+        "  Ports\\XMLChannel          TCP, the remote clients' XML channel (default 3567)\n"
+        "  Ports\\XMLChannelDiscover  UDP, answers the clients' discovery (default 3568)\n"
+        "  Ports\\HTTPChannel         TCP, web access for phones and browsers (default 3569)\n"
+        "\n"
+        "Signals: SIGINT and SIGTERM stop the server; SIGHUP re-reads QRM.config and\n"
+        "restarts the server when the player type changed. A second QRM on the same data\n"
+        "folder asks the running one to show its window and exits.\n",
+        kUsage, GetDataFolder().c_str());
+}
+
+// False (after printing why) when the command line is not understood.
+bool ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--headless") {
+            options.headless = true;
+        } else if (arg == "--data-dir" && i + 1 < argc) {
+            options.dataDir = argv[++i];
+        } else if (arg.rfind("--data-dir=", 0) == 0) {
+            options.dataDir = arg.substr(std::strlen("--data-dir="));
+        } else {
+            std::fprintf(stderr, "QRM: unknown option '%s'\n%s", arg.c_str(), kUsage);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Blocks the signals QRM handles (threads started later inherit the mask) and returns a
+// descriptor that reports them, or -1.
+int OpenSignalFd() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
+    if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) return -1;
+    return signalfd(-1, &set, SFD_CLOEXEC);
+}
+
+// SIGHUP: take the file's settings and restart when the effective player changed.
+void Reload(CServer& server, CServerContext& context) {
+    int before = context.config.GetPlayerType();
+    if (!ReloadConfig(context.config)) {
+        context.logger.LogCritical("ERROR: Unable to read the configuration file again.");
+        return;
+    }
+    int after = context.config.GetPlayerType();
+    context.logger.LogNormal("Configuration reloaded");
+    if (after == before) return;
+    server.Stop();
+    server.Start();
+}
+
+// Blocks until SIGINT or SIGTERM; SIGHUP reloads on the way.
+void RunUntilStopped(int signalFd, CServer& server, CServerContext& context) {
+    while (true) {
+        signalfd_siginfo info{};
+        if (read(signalFd, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) continue;
+        if (info.ssi_signo == SIGHUP) {
+            Reload(server, context);
+            continue;
+        }
+        return;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, options)) return 2;
+    if (!options.dataDir.empty()) SetDataFolderOverride(options.dataDir);
+    if (options.help) {
+        PrintHelp();
+        return 0;
+    }
+    // Socket writes to a vanished client must fail, not end the process.
+    signal(SIGPIPE, SIG_IGN);
+    int signalFd = OpenSignalFd();
+    if (signalFd < 0) {
+        std::perror("QRM: signalfd");
+        return 1;
+    }
+
+    const std::string dataFolder = GetDataFolder();
+    CInstanceLock instance;
+    switch (instance.Acquire(dataFolder)) {
+        case CInstanceLock::Result::kAcquired:
+            break;
+        case CInstanceLock::Result::kOtherRunning: {
+            bool asked = CInstanceLock::AskToShow(dataFolder);
+            std::fprintf(stderr, "QRM: a server is already running on %s%s\n", dataFolder.c_str(),
+                         asked ? "; asked it to show its window." : ".");
+            close(signalFd);
+            return 0;
+        }
+        case CInstanceLock::Result::kError:
+            std::fprintf(stderr, "QRM: cannot use the data folder %s\n", dataFolder.c_str());
+            close(signalFd);
+            return 1;
+    }
+
+    CLogger logger;
+    CConfigStore config(dataFolder);
+    CLogFile logFile;
+    logFile.SetPath(dataFolder + "qrm.log");  // moves the previous run's log aside
+    logger.AddSink(&logFile);
+    CStderrLogSink stderrSink;
+    logger.AddSink(&stderrSink);
+    logger.SetLevel(kLogNormal);
+
+    // Later instances ask this one to show its window; without a window there is only
+    // the log line to show for it.
+    CWorkerThread showListener(logger);
+    showListener.Start("Instance Listener", [&instance, &logger] {
+        while (instance.WaitForShowRequest())
+            logger.LogNormal(
+                "Another instance asked to show the server window (running headless).");
+    });
+
+    CEventBus bus(logger);
+    CServerContext context{logger, config, bus};
+    {
+        CServer server(context);
+        RegisterServiceFactories(server, context);
+        server.Start();
+        RunUntilStopped(signalFd, server, context);
+        server.Stop();
+    }
+    instance.Release();
+    showListener.Stop();
+    logger.RemoveSink(&stderrSink);
+    logger.RemoveSink(&logFile);
+    close(signalFd);
+    return 0;
+}

@@ -1,0 +1,32 @@
+#include "server/ServiceFactories.h"
+
+#include "server/core/Server.h"
+
+#ifdef VANTOR_HAVE_PLAYER_FACTORY
+#include "server/player/PlayerServiceFactory.h"
+#endif
+#ifdef VANTOR_HAVE_WEB_CHANNEL
+#include "server/web/HttpChannel.h"
+#endif
+
+namespace vantor {
+
+// Each service library adds its factory here as it joins the program (server/CMakeLists.txt
+// defines VANTOR_HAVE_... when the library's target exists); a place without a factory
+// stays empty and the server runs without that service.
+void RegisterServiceFactories(CServer& server, CServerContext& context) {
+    (void)context;
+#ifdef VANTOR_HAVE_PLAYER_FACTORY
+    server.SetServiceFactory(CServer::kPlayerPlace, [](CServerContext& ctx, int playerType) {
+        return CreatePlayerService(playerType, ctx);
+    });
+#else
+    (void)server;
+#endif
+#ifdef VANTOR_HAVE_WEB_CHANNEL
+    server.Router().SetChannel(CRequestRouter::kHttpChannelPlace,
+                               std::make_unique<CHttpChannel>(context));
+#endif
+}
+
+}  // namespace vantor

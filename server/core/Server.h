@@ -1,0 +1,69 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "server/core/RequestRouter.h"
+#include "server/core/Service.h"
+
+namespace vantor {
+
+struct CServerContext;
+
+// The server object: the banner, the services in their 10 places (0 the media library
+// service, 1 the player service for the configured PlayerType) and the request router with
+// its channels. The services come from factories registered by the program, so this folder
+// does not depend on the player or library code.
+//
+// Every operation runs on the server's (main) thread.
+class CServer {
+public:
+    static constexpr int kServicePlaces = 10;
+    static constexpr int kLibraryPlace = 0;
+    static constexpr int kPlayerPlace = 1;
+    static constexpr const char* kVersion = "1.0.3.2";
+
+    // Makes the service of one place for the effective PlayerType; null leaves the place
+    // empty. Called at every Start, on the server's thread.
+    using ServiceFactory = std::function<std::unique_ptr<IService>(CServerContext&, int)>;
+
+    explicit CServer(CServerContext& context);
+    ~CServer();  // Stop()
+    CServer(const CServer&) = delete;
+    CServer& operator=(const CServer&) = delete;
+
+    // A factory returns null when it has nothing for the player type; an empty player place
+    // is logged as an error unless the type is 2 (a player run elsewhere).
+    bool SetServiceFactory(int place, ServiceFactory factory);
+
+    // Banner, services, channels, "Server is started". Services and channels log their own
+    // failures; the server starts regardless. Always 0.
+    int Start();
+    // Closes the channels, then stops and deletes the services.
+    void Stop();
+    bool IsStarted() const { return m_started; }
+
+    // Stores the player type; when the stored value then differs from the previous one,
+    // restarts the whole sequence. True when it restarted.
+    bool ChangePlayerType(int playerType);
+
+    CRequestRouter& Router() { return m_router; }
+    IService* Service(int place) const;
+    bool AutoUpdate() const { return m_autoUpdate; }
+
+private:
+    void LogBanner();
+    void LogServerName();
+    void CreateServices();
+
+    CServerContext& m_context;
+    CRequestRouter m_router;
+    std::array<ServiceFactory, kServicePlaces> m_factories;
+    std::array<std::unique_ptr<IService>, kServicePlaces> m_services;
+    bool m_started = false;
+    bool m_autoUpdate = true;
+};
+
+}  // namespace vantor

@@ -1,0 +1,146 @@
+#include "server/core/XmlChannelConnection.h"
+
+#include <sys/socket.h>
+
+#include <cstring>
+
+#include "protocol/Xml.h"
+#include "server/core/Logger.h"
+
+namespace vantor {
+
+IConnectionListener::~IConnectionListener() = default;
+
+CXmlChannelConnection::CXmlChannelConnection(CLogger& logger, IConnectionListener& listener)
+    : m_logger(logger), m_listener(listener), m_thread(logger) {}
+
+CXmlChannelConnection::~CXmlChannelConnection() {
+    Close();
+}
+
+int CXmlChannelConnection::Start(uint32_t connectionId, CNetSocket socket) {
+    if (IsInUse()) Close();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_socket = std::move(socket);
+        m_connectionId.store(connectionId);
+        m_closing.store(false);
+        m_inUse.store(true);
+    }
+    if (m_thread.Start("XML Receiver Thread", [this] { Receive(); }) != 0) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_socket.Close();
+        m_inUse.store(false);
+        return -1;
+    }
+    return 0;
+}
+
+void CXmlChannelConnection::Close() {
+    m_closing.store(true);
+    ShutdownSocket();
+    m_thread.Stop();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_socket.Close();
+    m_inUse.store(false);
+}
+
+bool CXmlChannelConnection::BeginClosing() {
+    return !m_closing.exchange(true);
+}
+
+void CXmlChannelConnection::ShutdownSocket() {
+    // Closing the socket wakes the receiver's blocking read and a writer blocked in a send;
+    // the descriptor stays reserved until the socket object goes, so no other connection
+    // can be handed the same number meanwhile. Safe without the slot lock.
+    m_socket.Close();
+}
+
+std::string CXmlChannelConnection::LocalAddress() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::string address = m_socket.LocalAddress();
+    if (address.size() > 50) address.resize(50);
+    return address;
+}
+
+bool CXmlChannelConnection::Write(const std::string& text, int64_t connectionId, bool fillAddress) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_inUse.load() || m_closing.load()) return false;
+    if (connectionId != -1 && connectionId != static_cast<int64_t>(m_connectionId.load()))
+        return false;
+    std::string bytes = text;
+    if (fillAddress) {
+        std::string local = m_socket.LocalAddress();
+        if (local.size() > 50) local.resize(50);
+        ReplaceAll(bytes, "[0.0.0.0]", local);
+    }
+    bytes.push_back('\0');
+    if (m_socket.Send(bytes.data(), bytes.size()) > 0) return true;
+    // The receiver wakes on the closed socket and reports the end with its own connection
+    // id, before the slot can be reused, so the removal is announced once and for the
+    // right connection.
+    m_socket.Close();
+    return false;
+}
+
+void CXmlChannelConnection::Receive() {
+    m_buffer.clear();
+    m_scanned = 0;
+    if (m_closing.load()) {
+        m_inUse.store(false);
+        return;
+    }
+    bool overflow = false;
+    while (true) {
+        size_t filled = m_buffer.size();
+        m_buffer.resize(filled + kReadChunk);
+        int got = m_socket.Receive(m_buffer.data() + filled, kReadChunk);
+        m_buffer.resize(filled + (got > 0 ? static_cast<size_t>(got) : 0));
+        if (got <= 0) break;
+        if (!DeliverDocuments()) {
+            overflow = true;
+            break;
+        }
+        if (m_closing.load()) break;
+    }
+    if (overflow) {
+        m_logger.LogCritical(
+            "ERROR: XML channel connection %u sent more than %zu bytes without a document "
+            "end, closing it.",
+            m_connectionId.load(), kMaxDocumentBytes);
+    }
+    m_buffer.clear();
+    m_buffer.shrink_to_fit();
+    if (BeginClosing()) m_listener.OnClosed(0, -1, *this);
+    {
+        // Writers check the closing flag under this lock, so none is using the socket.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_socket.Close();
+    }
+    // Last touch of the slot by this thread: from here on the listener may reuse it.
+    m_inUse.store(false);
+}
+
+bool CXmlChannelConnection::DeliverDocuments() {
+    size_t start = 0;
+    while (m_scanned < m_buffer.size()) {
+        const char* base = m_buffer.data();
+        const void* zero = std::memchr(base + m_scanned, 0, m_buffer.size() - m_scanned);
+        if (zero == nullptr) {
+            m_scanned = m_buffer.size();
+            break;
+        }
+        size_t end = static_cast<size_t>(static_cast<const char*>(zero) - base);
+        m_listener.OnData(base + start, end + 1 - start, *this);
+        start = end + 1;
+        m_scanned = start;
+        if (m_closing.load()) break;
+    }
+    if (start > 0) {
+        m_buffer.erase(m_buffer.begin(), m_buffer.begin() + static_cast<std::ptrdiff_t>(start));
+        m_scanned -= start;
+    }
+    return m_buffer.size() <= kMaxDocumentBytes;
+}
+
+}  // namespace vantor

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/NetSocket.h"
+#include "server/core/WorkerThread.h"
+
+namespace vantor {
+
+class CLogger;
+class CXmlChannelConnection;
+
+// What a connection reports to. Both calls come on the connection's receiver thread.
+class IConnectionListener {
+public:
+    virtual ~IConnectionListener();
+    // One whole document: `length` bytes, the last of which is the terminating zero byte.
+    virtual void OnData(const char* bytes, size_t length, CXmlChannelConnection& connection) = 0;
+    // The connection ended; `flag` 0 asks the listener to report the removal.
+    virtual void OnClosed(int flag, int reason, CXmlChannelConnection& connection) = 0;
+};
+
+// One slot of the XML channel: a client socket and its receiver thread ("XML Receiver
+// Thread"), which cuts the byte stream into zero-terminated documents. The slot is in use
+// while its receiver thread runs. Writing and reusing the slot are serialised by the slot's
+// lock, so a document is never written to a socket that a new connection has taken over.
+class CXmlChannelConnection {
+public:
+    // A document that grows past this many bytes without its zero byte closes the
+    // connection (a runaway peer must not exhaust memory).
+    static constexpr size_t kMaxDocumentBytes = 1024 * 1024;
+    static constexpr size_t kReadChunk = 1000;
+
+    CXmlChannelConnection(CLogger& logger, IConnectionListener& listener);
+    ~CXmlChannelConnection();
+    CXmlChannelConnection(const CXmlChannelConnection&) = delete;
+    CXmlChannelConnection& operator=(const CXmlChannelConnection&) = delete;
+
+    // Takes over the accepted socket under a new connection id and starts the receiver
+    // thread. A connection still running in the slot is closed first. Listener thread.
+    // Returns 0, or -1 when the thread does not start (the socket is then closed).
+    int Start(uint32_t connectionId, CNetSocket socket);
+    // Sets the closing flag, closes the socket and waits for the receiver thread. No
+    // OnClosed is reported. Must not be called on this connection's receiver thread.
+    void Close();
+
+    bool IsInUse() const { return m_inUse.load(); }
+    uint32_t ConnectionId() const { return m_connectionId.load(); }
+
+    // Writes `text` followed by one zero byte when the slot is in use and, unless
+    // `connectionId` is -1, belongs to that id. "[0.0.0.0]" is replaced by the local
+    // address the client reached when `fillAddress` is set. Any thread. A failed write
+    // closes the connection (its receiver then reports OnClosed). Returns false when
+    // nothing was written.
+    bool Write(const std::string& text, int64_t connectionId, bool fillAddress);
+
+    // Dotted address of the socket's own end (at most 50 characters).
+    std::string LocalAddress() const;
+
+private:
+    void Receive();
+    // Hands every complete document in m_buffer to the listener; false when the buffer
+    // holds more than kMaxDocumentBytes without a zero byte.
+    bool DeliverDocuments();
+    // True for the one caller that moves the connection to closing first.
+    bool BeginClosing();
+    void ShutdownSocket();
+
+    CLogger& m_logger;
+    IConnectionListener& m_listener;
+    CWorkerThread m_thread;
+    mutable std::mutex m_mutex;  // serialises writes with each other and with reuse
+    CNetSocket m_socket;
+    std::atomic<uint32_t> m_connectionId{0};
+    std::atomic<bool> m_closing{false};
+    std::atomic<bool> m_inUse{false};
+    std::vector<char> m_buffer;  // receiver thread only
+    size_t m_scanned = 0;        // bytes of m_buffer already searched for the zero byte
+};
+
+}  // namespace vantor
