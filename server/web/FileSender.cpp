@@ -34,25 +34,29 @@ private:
     int m_fd;
 };
 
-// Reads [first, last] and writes it; pending holds bytes (the header) to put in front
-// of the first chunk so that small answers leave in one write.
-bool WriteSpan(int fd, int64_t first, int64_t last, std::string& pending, std::vector<char>& chunk,
+// One buffer per thread, reused: receiver threads send file after file, and a fresh large
+// allocation per answer costs more than the copy it holds.
+std::vector<char>& ChunkBuffer(size_t headerSize) {
+    thread_local std::vector<char> buffer;
+    const size_t wanted = static_cast<size_t>(kChunkSize) + headerSize;
+    if (buffer.size() < wanted) buffer.resize(wanted);
+    return buffer;
+}
+
+// Reads [first, last] and writes it. The first write also carries the header (already at
+// the start of the buffer, headerSize bytes), so small answers leave in one write.
+bool WriteSpan(int fd, int64_t first, int64_t last, size_t& headerSize, std::vector<char>& buffer,
                const HttpWriteFn& write) {
     int64_t offset = first;
     while (offset <= last) {
         int64_t want = std::min(kChunkSize, last - offset + 1);
-        ssize_t got = ::pread(fd, chunk.data(), static_cast<size_t>(want), offset);
+        ssize_t got = ::pread(fd, buffer.data() + headerSize, static_cast<size_t>(want), offset);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false;  // the file shrank under us: the length is wrong now
         offset += got;
-        if (!pending.empty()) {
-            pending.append(chunk.data(), static_cast<size_t>(got));
-            bool ok = write(pending);
-            pending.clear();
-            if (!ok) return false;
-        } else if (!write(std::string_view(chunk.data(), static_cast<size_t>(got)))) {
-            return false;
-        }
+        const size_t total = headerSize + static_cast<size_t>(got);
+        headerSize = 0;
+        if (!write(std::string_view(buffer.data(), total))) return false;
     }
     return true;
 }
@@ -91,14 +95,16 @@ FileSendResult SendHttpFile(const std::string& path, const CHttpRequest& request
     }
     if (header) *header = head;
 
-    std::vector<char> chunk(
-        static_cast<size_t>(std::min<int64_t>(kChunkSize, std::max<int64_t>(plan.length, 1))));
+    std::vector<char>& buffer = ChunkBuffer(head.size());
+    std::copy(head.begin(), head.end(), buffer.begin());
+    size_t headerSize = head.size();
     for (const CFileSpan& span : plan.spans) {
-        if (!WriteSpan(file.Fd(), span.first, span.last, head, chunk, write)) {
+        if (!WriteSpan(file.Fd(), span.first, span.last, headerSize, buffer, write)) {
             return FileSendResult::kWriteFailed;
         }
     }
-    if (!head.empty() && !write(head)) return FileSendResult::kWriteFailed;
+    // An empty file: the header alone.
+    if (headerSize > 0 && !write(head)) return FileSendResult::kWriteFailed;
     return FileSendResult::kSent;
 }
 
