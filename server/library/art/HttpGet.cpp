@@ -10,8 +10,8 @@ namespace vantor {
 
 namespace {
 
-constexpr long kConnectTimeoutSeconds = 10;
-constexpr long kTotalTimeoutSeconds = 30;
+constexpr long kConnectTimeoutSeconds = 5;
+constexpr long kTotalTimeoutSeconds = 15;
 
 void InitCurlOnce() {
     static std::once_flag once;

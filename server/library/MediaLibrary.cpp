@@ -1,0 +1,236 @@
+#include "server/library/MediaLibrary.h"
+
+#include "server/core/Logger.h"
+#include "server/library/store/SQLiteMDS.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace vantor {
+
+IMediaReaderOwner::~IMediaReaderOwner() = default;
+IMediaReader::~IMediaReader() = default;
+IMediaLibraryListener::~IMediaLibraryListener() = default;
+
+CMediaLibrary::CMediaLibrary(CLogger& logger, std::string dataFolder, ReaderFactory readerFactory)
+    : m_logger(logger),
+      m_dataFolder(std::move(dataFolder)),
+      m_readerFactory(std::move(readerFactory)),
+      m_updateThread(logger) {}
+
+CMediaLibrary::~CMediaLibrary() {
+    Stop();
+}
+
+int CMediaLibrary::Start(IMediaLibraryListener* listener) {
+    if (m_liveStore) Stop();
+    m_listener.store(listener);
+    auto live = std::make_unique<CSQLiteMDS>(LibraryPath(), m_logger);
+    live->SetLibraryVersion(kLibraryVersion);
+    // An empty library from the first moment, so that browsing works during the first update.
+    live->CreateIfMissing();
+    m_liveStore = std::move(live);
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_readerMutex);
+        m_reader = m_readerFactory ? m_readerFactory() : nullptr;
+        if (m_reader) m_reader->SetOwner(this);
+    }
+    m_accepting.store(true);
+    StartUpdate();
+    return 0;
+}
+
+void CMediaLibrary::Stop() {
+    m_accepting.store(false);
+    if (IsUpdating()) {
+        m_cancel.store(true);
+        std::lock_guard<std::recursive_mutex> lock(m_readerMutex);
+        if (m_reader) m_reader->Stop();
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_updateStartMutex);
+        m_updateThread.Stop();
+    }
+    // The thread object gives up after a few seconds; the stores must outlive the update.
+    WaitForUpdate();
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_readerMutex);
+        m_reader.reset();
+    }
+    if (m_liveStore) m_liveStore->Shutdown();
+    m_liveStore.reset();
+    if (m_tempStore) m_tempStore->Shutdown();
+    m_tempStore.reset();
+    m_listener.store(nullptr);
+    m_cancel.store(false);
+}
+
+void CMediaLibrary::StartUpdate() {
+    std::lock_guard<std::mutex> lock(m_updateStartMutex);
+    if (!m_accepting.load()) return;
+    {
+        std::lock_guard<std::mutex> active(m_activeMutex);
+        if (m_updateActive) return;
+        m_updateActive = true;
+    }
+    if (m_updateThread.Start("Media Library Update", [this] { RunUpdate(); }) != 0) {
+        std::lock_guard<std::mutex> active(m_activeMutex);
+        m_updateActive = false;
+        m_activeChanged.notify_all();
+    }
+}
+
+bool CMediaLibrary::IsUpdating() const {
+    std::lock_guard<std::mutex> lock(m_activeMutex);
+    return m_updateActive;
+}
+
+void CMediaLibrary::WaitForUpdate() const {
+    std::unique_lock<std::mutex> lock(m_activeMutex);
+    m_activeChanged.wait(lock, [this] { return !m_updateActive; });
+}
+
+void CMediaLibrary::AddItem(const CMediaItem& item) {
+    IMediaDataStore* store = m_tempStore.get();
+    if (store == nullptr) return;
+    // By class as well as by type: a record of another class with a matching type is dropped.
+    switch (item.mediaType) {
+        case kMediaMusic:
+            if (auto* track = dynamic_cast<const CMusicItem*>(&item)) store->AddAudioTrack(*track);
+            break;
+        case kMediaVideo:
+            if (auto* video = dynamic_cast<const CVideoItem*>(&item)) store->AddVideo(*video);
+            break;
+        case kMediaTV:
+            if (auto* show = dynamic_cast<const CTVItem*>(&item)) store->AddTVShow(*show);
+            break;
+        case kMediaPlaylist:
+            if (auto* playlist = dynamic_cast<const CPlaylistItem*>(&item))
+                store->AddPlaylist(*playlist);
+            break;
+        case kMediaRadio:
+            if (auto* station = dynamic_cast<const CRadioStationItem*>(&item)) {
+                store->AddRadioStation(*station);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+bool CMediaLibrary::AddReader(IMediaReader* reader) {
+    if (reader == nullptr) return false;
+    std::lock_guard<std::recursive_mutex> lock(m_readerMutex);
+    for (IMediaReader* present : m_extraReaders) {
+        if (present == reader) return false;
+    }
+    for (IMediaReader*& slot : m_extraReaders) {
+        if (slot == nullptr) {
+            slot = reader;
+            reader->SetOwner(this);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CMediaLibrary::RemoveReader(IMediaReader* reader) {
+    std::lock_guard<std::recursive_mutex> lock(m_readerMutex);
+    for (IMediaReader*& slot : m_extraReaders) {
+        if (slot == reader && reader != nullptr) {
+            slot = nullptr;
+            return true;
+        }
+    }
+    return false;
+}
+
+void CMediaLibrary::ReadAllLibraries() {
+    m_cancel.store(false);
+    IMediaReader* reader = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_readerMutex);
+        if (!m_reader && m_readerFactory) {
+            m_reader = m_readerFactory();
+            if (m_reader) m_reader->SetOwner(this);
+        }
+        reader = m_reader.get();
+    }
+    // The player's reader lives until Stop, which waits for this thread first.
+    if (reader != nullptr) reader->Read();
+    std::lock_guard<std::recursive_mutex> lock(m_readerMutex);
+    for (IMediaReader* extra : m_extraReaders) {
+        if (m_cancel.load()) break;
+        if (extra != nullptr) extra->Read();
+    }
+}
+
+void CMediaLibrary::RunUpdate() {
+    m_tempStore = std::make_unique<CSQLiteMDS>(TemporaryPath(), m_logger);
+    if (!m_tempStore) {
+        m_logger.LogCritical(
+            "ERROR: Unable to create temporary IMediaDataStore update cannot continue!");
+    } else {
+        m_logger.LogDetailed("Media Library Update Started");
+        std::remove((TemporaryPath() + "-journal").c_str());
+        std::remove(TemporaryPath().c_str());
+        m_tempStore->SetLibraryVersion(kLibraryVersion);
+        m_tempStore->CreateIfMissing();
+        m_tempStore->BeginUpdate();
+        if (!m_cancel.load()) ReadAllLibraries();
+        if (!m_cancel.load()) m_tempStore->EndUpdate();
+        m_tempStore->Shutdown();
+        m_tempStore.reset();
+        if (!m_cancel.load()) ReplaceLibraryFile();
+        std::remove(TemporaryPath().c_str());
+        m_logger.LogDetailed("Media Library Update Finished");
+        IMediaLibraryListener* listener = m_listener.load();
+        if (listener != nullptr) listener->OnMediaLibraryChanged();
+    }
+    std::lock_guard<std::mutex> lock(m_activeMutex);
+    m_updateActive = false;
+    m_activeChanged.notify_all();
+}
+
+// Copies the new library beside "library.db" and renames it into place, so that a query
+// opening the file at any moment finds either the old or the new library, never a mix.
+bool CMediaLibrary::ReplaceLibraryFile() {
+    std::string staging = m_dataFolder + "library.db.XXXXXX";
+    int out = mkstemp(staging.data());
+    int in = open(TemporaryPath().c_str(), O_RDONLY | O_CLOEXEC);
+    bool ok = out >= 0 && in >= 0;
+    char buffer[65536];
+    while (ok) {
+        ssize_t got = read(in, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        for (ssize_t done = 0; ok && done < got;) {
+            ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR) continue;
+            ok = put > 0;
+            done += put > 0 ? put : 0;
+        }
+    }
+    if (in >= 0) close(in);
+    if (out >= 0) {
+        ok = fchmod(out, 0644) == 0 && ok;
+        ok = close(out) == 0 && ok;
+    }
+    if (ok) ok = std::rename(staging.c_str(), LibraryPath().c_str()) == 0;
+    if (!ok) {
+        m_logger.LogCritical("ERROR: Unable to replace the media database %s: %s",
+                             LibraryPath().c_str(), std::strerror(errno));
+        if (out >= 0) unlink(staging.c_str());
+    }
+    return ok;
+}
+
+}  // namespace vantor
