@@ -131,25 +131,18 @@ void CPlayerService::OnConnectionRemoved() {
 }
 
 void CPlayerService::OnDisconnectTimer() {
-    m_disconnectTimer.Cancel();
     std::lock_guard<std::mutex> lock(m_connectionMutex);
     // A client that connected while this timer was already firing keeps the player.
     if (m_connectionCount >= 1) return;
     if (std::shared_ptr<IPlayer> player = Player()) DisconnectPlayer(*player);
 }
 
-void CPlayerService::Arm(CPeriodicTimer& timer) {
+void CPlayerService::Arm(CDelayTimer& timer) {
     {
         std::lock_guard<std::mutex> lock(m_playerMutex);
         if (!m_started) return;
     }
-    // The arming mutex is never taken by a timer callback nor while joining a monitor.
-    std::lock_guard<std::mutex> lock(m_timerMutex);
-    if (timer.IsActive()) {
-        timer.Restart();
-    } else {
-        timer.Start();
-    }
+    timer.Arm();
 }
 
 void CPlayerService::Respond(std::unique_ptr<CResponseMessage> response) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "server/core/PeriodicTimer.h"
 #include "server/core/Service.h"
+#include "server/player/DelayTimer.h"
 #include "server/player/Player.h"
 #include "server/player/QueuedActions.h"
 
@@ -120,7 +120,7 @@ private:
     void CompleteAction(IPlayer& player, const CQueuedAction& action, const CMessage& reply);
 
     // Delayed broadcasts.
-    void Arm(CPeriodicTimer& timer);
+    void Arm(CDelayTimer& timer);
     void OnVolumeTimer();
     void OnLibraryTimer();
     void OnPlaylistTimer();
@@ -145,12 +145,11 @@ private:
     CQueuedActionTable m_actions;
     std::unique_ptr<CAlbumArtFinder> m_artFinder;
 
-    std::mutex m_timerMutex;  // serialises arming
-    CPeriodicTimer m_volumeTimer;
-    CPeriodicTimer m_libraryTimer;
-    CPeriodicTimer m_playlistTimer;
-    CPeriodicTimer m_eqTimer;
-    CPeriodicTimer m_disconnectTimer;
+    CDelayTimer m_volumeTimer;
+    CDelayTimer m_libraryTimer;
+    CDelayTimer m_playlistTimer;
+    CDelayTimer m_eqTimer;
+    CDelayTimer m_disconnectTimer;
 };
 
 }  // namespace vantor

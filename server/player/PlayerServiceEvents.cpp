@@ -78,11 +78,10 @@ void CPlayerService::BroadcastCurrentMedia(const CCurrentMedia& media) {
     Broadcast(std::move(event));
 }
 
-// Each delayed broadcast is a single shot: the timer stops itself before reading the
-// player, so a change arriving while it reads re-arms it instead of being lost.
+// The delayed broadcasts read the player when their timer fires, so they carry the state
+// after the whole burst.
 
 void CPlayerService::OnVolumeTimer() {
-    m_volumeTimer.Cancel();
     std::shared_ptr<IPlayer> player = Player();
     if (!player) return;
     auto event = std::make_unique<CVolumeEvent>(msg::VolumeChangedEvent);
@@ -91,7 +90,6 @@ void CPlayerService::OnVolumeTimer() {
 }
 
 void CPlayerService::OnLibraryTimer() {
-    m_libraryTimer.Cancel();
     if (!Player()) return;
     auto request = std::make_unique<CRequestMessage>(msg::UpdateMediaLibraryRequest);
     request->SetClientId(0);
@@ -101,13 +99,11 @@ void CPlayerService::OnLibraryTimer() {
 }
 
 void CPlayerService::OnPlaylistTimer() {
-    m_playlistTimer.Cancel();
     if (!Player()) return;
     Broadcast(std::make_unique<CMessage>(msg::PlaylistChangedEvent));
 }
 
 void CPlayerService::OnEqTimer() {
-    m_eqTimer.Cancel();
     std::shared_ptr<IPlayer> player = Player();
     if (!player) return;
     auto event = std::make_unique<CEqEvent>(msg::EqChangedEvent);
