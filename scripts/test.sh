@@ -12,14 +12,14 @@ jobs=$(nproc)
 werror=ON
 
 echo "== build (address,undefined)"
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DVANTOR_SANITIZE=address,undefined -DVANTOR_WERROR=$werror >/dev/null
 cmake --build build/asan -j "$jobs"
 echo "== tests (address,undefined)"
 ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 600
 
 echo "== build (thread)"
-cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DVANTOR_SANITIZE=thread -DVANTOR_WERROR=$werror >/dev/null
 cmake --build build/tsan -j "$jobs" --target vantor_threaded_tests
 echo "== tests (thread)"
