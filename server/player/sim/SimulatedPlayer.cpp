@@ -390,6 +390,11 @@ void CSimulatedPlayer::AdvanceClock(int64_t milliseconds) {
     AdvanceLocked(milliseconds);
 }
 
+void CSimulatedPlayer::FreezeClock(bool frozen) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_clockFrozen = frozen;
+}
+
 MediaItemList CSimulatedPlayer::PlaylistSnapshot() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     MediaItemList copy;

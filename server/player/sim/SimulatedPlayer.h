@@ -84,6 +84,8 @@ public:
     void TouchLibrary();
     // Moves the play clock forward as if `milliseconds` had passed while playing.
     void AdvanceClock(int64_t milliseconds);
+    // Stops (or restarts) the clock's own running, so that only AdvanceClock moves it.
+    void FreezeClock(bool frozen);
     // A copy of the playlist, for checking what was played or added.
     MediaItemList PlaylistSnapshot() const;
     // Number of Connect calls that attached (not counting calls while connected).
@@ -122,6 +124,7 @@ private:
     bool m_shuffle = false;
     bool m_repeat = false;
     bool m_fullScreen = false;
+    bool m_clockFrozen = false;
     CEqSettings m_eq;
     uint64_t m_playlistVersion = 0;
     uint64_t m_libraryVersion = 0;

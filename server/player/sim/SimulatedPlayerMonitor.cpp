@@ -95,8 +95,10 @@ void CSimulatedPlayer::MonitorPass(Observed& previous, bool first) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         const auto tick = std::chrono::steady_clock::now();
-        AdvanceLocked(
-            std::chrono::duration_cast<std::chrono::milliseconds>(tick - m_lastTick).count());
+        if (!m_clockFrozen) {
+            AdvanceLocked(
+                std::chrono::duration_cast<std::chrono::milliseconds>(tick - m_lastTick).count());
+        }
         m_lastTick = tick;
         now = ObserveLocked();
     }
