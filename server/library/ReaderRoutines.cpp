@@ -173,7 +173,7 @@ std::string NormalizeTrackNumber(std::string_view text) {
     for (char c : compact) {
         if (c >= '0' && c <= '9') value = value * 10 + (c - '0');
     }
-    char buffer[8];
+    char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%02d", value);
     return buffer;
 }

@@ -41,23 +41,23 @@ bool ApplyPaging(std::string& query, int32_t start, int32_t count) {
 }
 
 std::string MakeCountQuery(const std::string& query) {
-    std::string counted = query;
-    size_t limit = counted.find("LIMIT ");
+    std::string counted;
+    size_t limit = query.find("LIMIT ");
     if (limit == std::string::npos) {
-        if (!counted.empty() && counted.back() == ';') counted.pop_back();
-        counted += " LIMIT 1;";
+        size_t length = query.size();
+        if (length > 0 && query[length - 1] == ';') --length;
+        counted = query.substr(0, length) + " LIMIT 1;";
     } else {
         size_t valueStart = limit + 6;
-        size_t end = counted.find(';', valueStart);
+        size_t end = query.find(';', valueStart);
         if (end == std::string::npos) return std::string();
-        counted.replace(valueStart, end - valueStart, "1");
+        counted = query.substr(0, valueStart) + "1" + query.substr(end);
     }
     size_t select = counted.find("SELECT ");
     if (select == std::string::npos) return std::string();
     size_t from = counted.find(" FROM", select + 7);
     if (from == std::string::npos) return std::string();
-    counted.replace(select + 7, from - (select + 7), "COUNT(*)");
-    return counted;
+    return counted.substr(0, select + 7) + "COUNT(*)" + counted.substr(from);
 }
 
 std::string NormalizeSearchText(std::string_view text) {
