@@ -5,6 +5,9 @@
 #ifdef VANTOR_HAVE_PLAYER_FACTORY
 #include "server/player/PlayerServiceFactory.h"
 #endif
+#ifdef VANTOR_HAVE_MPD
+#include "server/player/mpd/MpdRegistration.h"
+#endif
 #ifdef VANTOR_HAVE_WEB_CHANNEL
 #include "server/web/HttpChannel.h"
 #endif
@@ -16,6 +19,9 @@ namespace vantor {
 // stays empty and the server runs without that service.
 void RegisterServiceFactories(CServer& server, CServerContext& context) {
     (void)context;
+#ifdef VANTOR_HAVE_MPD
+    RegisterMpdPlayer(context);
+#endif
 #ifdef VANTOR_HAVE_PLAYER_FACTORY
     server.SetServiceFactory(CServer::kPlayerPlace, [](CServerContext& ctx, int playerType) {
         return CreatePlayerService(playerType, ctx);

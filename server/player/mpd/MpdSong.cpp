@@ -1,5 +1,7 @@
 #include "server/player/mpd/MpdSong.h"
 
+#include "server/library/ReaderRoutines.h"
+
 namespace vantor {
 
 void CMpdPaths::SetMusicDirectory(std::string directory) {
@@ -63,8 +65,8 @@ std::unique_ptr<CMusicItem> SongToMusicItem(const mpd_song* song, const CMpdPath
     if (item->name.empty()) item->name = FileName(uri);
     item->artist = SongTag(song, MPD_TAG_ARTIST);
     item->album = SongTag(song, MPD_TAG_ALBUM);
-    item->genre = SongTag(song, MPD_TAG_GENRE);
-    item->trackNumber = SongTag(song, MPD_TAG_TRACK);
+    item->genre = ResolveGenre(SongTag(song, MPD_TAG_GENRE));
+    item->trackNumber = NormalizeTrackNumber(SongTag(song, MPD_TAG_TRACK));
     const unsigned seconds = mpd_song_get_duration(song);
     item->length = seconds > 0 ? static_cast<int32_t>(seconds) : -1;
     return item;

@@ -37,8 +37,9 @@ std::string SongTag(const mpd_song* song, mpd_tag_type tag);
 // The text a playlist line shows: "Artist - Title", the title alone, or the file name.
 std::string SongDisplayTitle(const mpd_song* song);
 
-// A music item with the song's tags as MPD reports them: title (file name when there is
-// none), artist, album, genre, the track number in the library's "07" form, length and path.
+// A music item with the song's tags: title (file name when there is none), artist, album,
+// genre and track number through the library's shared routines ("(17)" -> "Rock", "7" ->
+// "07"), length and path. Missing tags stay empty.
 std::unique_ptr<CMusicItem> SongToMusicItem(const mpd_song* song, const CMpdPaths& paths);
 
 }  // namespace vantor

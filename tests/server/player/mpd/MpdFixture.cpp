@@ -132,7 +132,7 @@ std::string ReadFileBytes(const std::string& path) {
     return s.str();
 }
 
-bool RunProgram(const std::vector<std::string>& argv, const std::string& stdoutFile) {
+bool RunCommand(const std::vector<std::string>& argv, const std::string& stdoutFile) {
     return WaitOk(Spawn(argv, stdoutFile));
 }
 
@@ -303,7 +303,9 @@ bool CMpdInstance::Start(size_t expectedSongs) {
 }
 
 bool CMpdInstance::WaitUntilReady(size_t expectedSongs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    // A large music folder takes MPD a while to scan at its first start.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15) +
+                          std::chrono::milliseconds(10 * expectedSongs);
     while (std::chrono::steady_clock::now() < deadline) {
         int status = 0;
         if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
@@ -368,7 +370,7 @@ bool CMpdInstance::Mpc(const std::vector<std::string>& args, std::string* output
     std::vector<std::string> argv = {"mpc", "-h", m_host, "-p", std::to_string(m_port)};
     argv.insert(argv.end(), args.begin(), args.end());
     const std::string out = m_work.Path() + "/mpc.out";
-    const bool ok = RunProgram(argv, out);
+    const bool ok = RunCommand(argv, out);
     if (output) *output = ReadFileBytes(out);
     return ok;
 }

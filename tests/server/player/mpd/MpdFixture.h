@@ -129,7 +129,7 @@ private:
 // Picks a TCP port on 127.0.0.1 that is free at the moment of the call.
 int FreeTcpPort();
 // Runs a program (looked up in PATH) and waits; true when it exited with 0.
-bool RunProgram(const std::vector<std::string>& argv, const std::string& stdoutFile = "");
+bool RunCommand(const std::vector<std::string>& argv, const std::string& stdoutFile = "");
 std::string ReadFileBytes(const std::string& path);
 
 }  // namespace vantor::test

@@ -190,6 +190,7 @@ TEST_F(MpdPlayerTest, PlaysAnItemAndReportsItAsTheCurrentMusicItem) {
     EXPECT_EQ(music->artist, "Kōji Ōta");
     EXPECT_EQ(music->album, "Über Wellen");
     EXPECT_EQ(music->genre, "Electronic");
+    EXPECT_EQ(music->trackNumber, "03");
     EXPECT_EQ(music->length, 30);
     EXPECT_EQ(music->path, Music().AbsolutePath(Music().Find("Straße")));
     EXPECT_EQ(m_player->GetPlayingState(), kPlaying);
