@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Vantor and starts the server without a window; arguments go to QRM
-# (for example --data-dir DIR, or --help).
+# (for example --data-dir DIR, or --help). scripts/start-with-mpd.sh starts it together
+# with a private MPD to drive.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# One command to try Vantor with a real player: builds the server when needed, starts a
+# private MPD (its own configuration, database, state and socket in the data folder),
+# points QRM at it and starts QRM. Ctrl-C stops both.
+#
+#   scripts/start-with-mpd.sh [--data-dir DIR] [--music DIR] [--no-build]
+#
+# Music: --music DIR, else $XDG_MUSIC_DIR or ~/Music when it holds audio files, else a small
+# demo folder of tagged tones generated once in the data folder. Sound goes to PulseAudio or
+# ALSA when there is a sound device, otherwise to a null output (playback still runs).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+data_dir=${VANTOR_DATA_DIR:-${XDG_DATA_HOME:-$HOME/.local/share}/Quillmere/Vantor}
+music_dir=""
+build=1
+while (($#)); do
+  case $1 in
+    --data-dir) data_dir=$2; shift 2 ;;
+    --music) music_dir=$2; shift 2 ;;
+    --no-build) build=0; shift ;;
+    -h|--help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "start-with-mpd: unknown argument $1" >&2; exit 2 ;;
+  esac
+done
+data_dir=${data_dir%/}
+mpd_dir=$data_dir/mpd
+mkdir -p "$mpd_dir/playlists"
+
+qrm=$root/build/release/server/QRM
+if ((build)) || [[ ! -x $qrm ]]; then
+  scripts/install-deps.sh
+  cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTOR_BUILD_TESTS=OFF >/dev/null
+  cmake --build build/release -j "$(nproc)" --target QRM
+fi
+
+has_audio() {
+  [[ -d $1 ]] && [[ -n $(find -L "$1" -type f \( -iname '*.mp3' -o -iname '*.flac' -o -iname '*.ogg' \
+    -o -iname '*.opus' -o -iname '*.m4a' -o -iname '*.wav' \) -print -quit 2>/dev/null) ]]
+}
+
+make_demo_music() {
+  local dir=$1
+  [[ -f $dir/.complete ]] && return 0
+  echo "start-with-mpd: generating a demo music folder in $dir"
+  mkdir -p "$dir"
+  # genre|artist|album|track|title|frequency
+  local tracks=(
+    "Ambient|Tidewater|Slow Coast|1|Low Tide|196"
+    "Ambient|Tidewater|Slow Coast|2|Salt Marsh|220"
+    "Ambient|Tidewater|Slow Coast|3|Fog Bank|247"
+    "Jazz|Lena Varga Trio|Night Shift|1|Blue Hour|262"
+    "Jazz|Lena Varga Trio|Night Shift|2|Last Call|294"
+    "Electronic|Søren Åkesson|Kontur|1|Puls|330"
+  )
+  local t genre artist album track title freq file
+  for t in "${tracks[@]}"; do
+    IFS='|' read -r genre artist album track title freq <<<"$t"
+    file="$dir/$artist/$album/$(printf '%02d' "$track") $title.mp3"
+    mkdir -p "$(dirname "$file")"
+    ffmpeg -v error -y -f lavfi -i "sine=frequency=$freq:duration=60" -ac 1 -ar 22050 \
+      -c:a libmp3lame -b:a 48k -id3v2_version 3 -metadata title="$title" \
+      -metadata artist="$artist" -metadata album="$album" -metadata track="$track" \
+      -metadata genre="$genre" "$file"
+  done
+  touch "$dir/.complete"
+}
+
+if [[ -z $music_dir ]]; then
+  user_music=${XDG_MUSIC_DIR:-$HOME/Music}
+  if has_audio "$user_music"; then
+    music_dir=$user_music
+  else
+    music_dir=$mpd_dir/demo-music
+    make_demo_music "$music_dir"
+    if [[ ! -f $mpd_dir/playlists/Demo\ Mix.m3u ]]; then
+      printf '%s\n' "Tidewater/Slow Coast/01 Low Tide.mp3" "Lena Varga Trio/Night Shift/02 Last Call.mp3" \
+        "Søren Åkesson/Kontur/01 Puls.mp3" >"$mpd_dir/playlists/Demo Mix.m3u"
+    fi
+  fi
+fi
+music_dir=$(cd "$music_dir" && pwd)
+
+output_block() {
+  if [[ -S ${XDG_RUNTIME_DIR:-/nonexistent}/pulse/native || -n ${PULSE_SERVER:-} ]]; then
+    printf 'audio_output {\n  type "pulse"\n  name "Speakers"\n}\n'
+  elif compgen -G "/dev/snd/pcmC*p" >/dev/null; then
+    printf 'audio_output {\n  type "alsa"\n  name "Speakers"\n}\n'
+  else
+    printf 'audio_output {\n  type "null"\n  name "Null"\n  mixer_type "software"\n}\n'
+  fi
+}
+
+quote() { local v=${1//\\/\\\\}; printf '"%s"' "${v//\"/\\\"}"; }
+
+socket=$mpd_dir/socket
+conf=$mpd_dir/mpd.conf
+{
+  echo "music_directory $(quote "$music_dir")"
+  echo "playlist_directory $(quote "$mpd_dir/playlists")"
+  echo "db_file $(quote "$mpd_dir/database")"
+  echo "state_file $(quote "$mpd_dir/state")"
+  echo "sticker_file $(quote "$mpd_dir/sticker.sql")"
+  echo "pid_file $(quote "$mpd_dir/pid")"
+  echo "log_file $(quote "$mpd_dir/log")"
+  echo "bind_to_address $(quote "$socket")"
+  echo 'auto_update "yes"'
+  echo 'zeroconf_enabled "no"'
+  output_block
+} >"$conf"
+
+mpd_pid=""
+qrm_pid=""
+cleanup() {
+  trap - INT TERM EXIT
+  set +e
+  if [[ -n $qrm_pid ]]; then kill "$qrm_pid" 2>/dev/null; wait "$qrm_pid" 2>/dev/null; fi
+  if [[ -n $mpd_pid ]]; then kill "$mpd_pid" 2>/dev/null; wait "$mpd_pid" 2>/dev/null; fi
+  echo "start-with-mpd: stopped"
+}
+trap cleanup INT TERM EXIT
+
+if mpc -q -h "$socket" status >/dev/null 2>&1; then
+  echo "start-with-mpd: using the MPD already running on $socket"
+else
+  rm -f "$socket"
+  mpd --no-daemon --stderr "$conf" 2>>"$mpd_dir/stderr.log" &
+  mpd_pid=$!
+  for _ in $(seq 100); do
+    mpc -q -h "$socket" status >/dev/null 2>&1 && break
+    kill -0 "$mpd_pid" 2>/dev/null || { echo "start-with-mpd: mpd did not start, see $mpd_dir/log" >&2; exit 1; }
+    sleep 0.1
+  done
+fi
+
+# Point QRM at the private MPD; other settings in QRM.config stay as they are.
+config=$data_dir/QRM.config
+set_config() {
+  local key=$1 value=$2 tmp
+  tmp=$(mktemp "$data_dir/.QRM.config.XXXXXX")
+  if [[ -f $config ]]; then
+    awk -v k="$key" 'index($0, k "=") != 1' "$config" >"$tmp"
+  fi
+  printf '%s=%s\r\n' "$key" "$value" >>"$tmp"
+  mv "$tmp" "$config"
+}
+set_config PlayerType MPD
+set_config 'MPD\Host' "$socket"
+
+"$qrm" --headless --data-dir "$data_dir" &
+qrm_pid=$!
+
+http_port=$(awk -F= '$1 == "Ports\\HTTPChannel" { sub(/\r$/, "", $2); print $2 }' "$config" 2>/dev/null)
+http_port=${http_port:-3569}
+address=$(hostname -I 2>/dev/null | awk '{ print $1 }')
+echo "start-with-mpd: MPD plays $music_dir"
+echo "start-with-mpd: open http://${address:-127.0.0.1}:$http_port/ (or http://127.0.0.1:$http_port/)"
+echo "start-with-mpd: Ctrl-C stops QRM and MPD"
+wait "$qrm_pid" || true
+qrm_pid=""
