@@ -2,14 +2,17 @@
 //  - round trips per second of GetVolumeRequest through QRM's XML channel (answered from the
 //    adapter's state) against MPD's own "status" command on the same MPD;
 //  - the time to index a library of several thousand generated tracks (one short tagged file
-//    copied with rewritten tags): MPD's own scan, then QRM's full library update from MPD.
+//    copied with rewritten tags): MPD's own scan, then a full library update from MPD
+//    (reader, SQLite store, replaced library file) as the server runs it.
 //
 //   vantor_mpd_bench [--tracks N] [--seconds S]
 
-#include "protocol/LibraryMessages.h"
 #include "protocol/Message.h"
 #include "protocol/MessageType.h"
 #include "protocol/Xml.h"
+#include "server/core/Logger.h"
+#include "server/library/MediaLibrary.h"
+#include "server/player/mpd/MpdMediaReader.h"
 #include "tests/server/player/mpd/Id3Tag.h"
 #include "tests/server/player/mpd/MpdFixture.h"
 #include "tests/support/QrmProcess.h"
@@ -121,42 +124,29 @@ double QrmVolumeRate(const CQrmProcess& qrm, double seconds) {
     return count / Seconds(Clock::now() - start);
 }
 
-// Waits until browsing the genres answers with entries (the first indexing is done).
-bool WaitForLibrary(const CQrmProcess& qrm) {
-    CXmlTestClient client;
-    if (!client.Connect(qrm.XmlPort())) return false;
-    const auto deadline = Clock::now() + std::chrono::minutes(3);
-    for (int32_t id = 1; Clock::now() < deadline; ++id) {
-        CBrowseLibraryRequest request(msg::BrowseLibraryRequest);
-        request.SetRequestId(id);
-        request.Body().path = "\\Music\\Genres";
-        if (!client.SendDocument(request.ToXml())) return false;
-        while (auto doc = client.ReadDocument(5000)) {
-            if (GetRootElementName(*doc) != "BrowseLibraryResponse") continue;
-            CBrowseLibraryResponse response(msg::BrowseLibraryResponse);
-            response.FromXml(*doc);
-            if (response.ReturnCode() == 0 && !response.Body().results.empty()) return true;
-            break;
-        }
-        usleep(100000);
-    }
-    return false;
-}
-
-// Asks for a library update and waits for the change event that ends it.
-double QrmIndexSeconds(const CQrmProcess& qrm) {
-    CXmlTestClient client;
-    if (!client.Connect(qrm.XmlPort())) return -1;
-    CRequestMessage request(msg::UpdateMediaLibraryRequest);
-    request.SetRequestId(1);
+// One full library update the way the server runs it: MPD's database through the MPD
+// reader into the SQLite store, ending with the replaced library file.
+double LibraryUpdateSeconds(const CMpdInstance& mpd, const std::string& music,
+                            const std::string& dataFolder) {
+    struct : IMediaLibraryListener {
+        void OnMediaLibraryChanged() override {}
+    } listener;
+    CLogger logger;
+    CMpdAddress address;
+    address.host = mpd.Host();
+    address.port = mpd.Port();
+    CMediaLibrary library(logger, dataFolder, [&]() -> std::unique_ptr<IMediaReader> {
+        return std::make_unique<CMPDMediaReader>(logger, address,
+                                                 std::make_shared<CMpdPaths>(music));
+    });
+    library.Start(&listener);  // the start-up update
+    library.WaitForUpdate();
     const auto start = Clock::now();
-    if (!client.SendDocument(request.ToXml())) return -1;
-    while (auto doc = client.ReadDocument(120000)) {
-        if (GetRootElementName(*doc) == "MediaLibraryChangedEvent") {
-            return Seconds(Clock::now() - start);
-        }
-    }
-    return -1;
+    library.StartUpdate();
+    library.WaitForUpdate();
+    const double seconds = Seconds(Clock::now() - start);
+    library.Stop();
+    return seconds;
 }
 
 }  // namespace
@@ -209,6 +199,12 @@ int main(int argc, char** argv) {
     }
     std::printf("MPD's own scan of %d tracks: %.2f s\n", tracks, Seconds(Clock::now() - scanStart));
 
+    const std::string dataFolder = work.Path() + "/data/";
+    std::filesystem::create_directories(dataFolder);
+    const double index = LibraryUpdateSeconds(mpd, music, dataFolder);
+    std::printf("library update from MPD, %d tracks: %.2f s (%.0f tracks/s)\n", tracks, index,
+                index > 0 ? tracks / index : 0.0);
+
     CQrmProcess qrm(QrmBinaryPath());
     qrm.SetConfig("PlayerType", "MPD");
     qrm.SetConfig("MPD\\Host", mpd.Host());
@@ -218,15 +214,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mpd_bench: QRM did not start\n%s", qrm.StdioText().c_str());
         return 1;
     }
-    // The start-up indexing runs first; the timed update below is a full second run.
-    if (!WaitForLibrary(qrm)) {
-        std::fprintf(stderr, "mpd_bench: the library was not indexed\n");
-        return 1;
-    }
-    const double index = QrmIndexSeconds(qrm);
-    std::printf("QRM library update from MPD, %d tracks: %.2f s (%.0f tracks/s)\n", tracks, index,
-                index > 0 ? tracks / index : 0.0);
-
     const double mpdRate = MpdStatusRate(mpd, seconds);
     const double qrmRate = QrmVolumeRate(qrm, seconds);
     std::printf("MPD status round trips: %.0f/s\n", mpdRate);
