@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
@@ -11,6 +12,8 @@
 #include <chrono>
 #include <thread>
 #include <vector>
+
+extern char** environ;
 
 namespace vantor {
 
@@ -100,7 +103,12 @@ private:
 CLocalWindowSystem::CLocalWindowSystem(std::string directory)
     : m_directory(directory.empty() ? wire::WindowsDirectory() : std::move(directory)) {}
 
+CLocalWindowSystem::~CLocalWindowSystem() {
+    ReapChildren();
+}
+
 WindowHandle CLocalWindowSystem::FindWindowByClass(const std::string& className) {
+    ReapChildren();
     for (const auto& [window, path] : ListWindows(m_directory, className)) {
         bool refused = false;
         if (wire::ConnectTo(path, &refused).Valid()) {
@@ -214,32 +222,34 @@ bool CLocalWindowSystem::StartProgram(const std::string& path) {
     if (path.empty() || ::access(path.c_str(), X_OK) != 0) {
         return false;
     }
-    // Started twice over so that the program belongs to no one here: it outlives this process
-    // and never lingers as a zombie of it. It inherits no descriptor beyond three quiet ones.
-    const pid_t child = ::fork();
-    if (child < 0) {
+    ReapChildren();
+    // The program gets a session of its own, so it outlives this process like any desktop
+    // program, and no descriptor beyond three quiet ones.
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawnattr_init(&attributes);
+    ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    ::posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
+    pid_t pid = 0;
+    const int error = ::posix_spawn(&pid, path.c_str(), &actions, &attributes, argv, environ);
+    ::posix_spawnattr_destroy(&attributes);
+    ::posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) {
         return false;
     }
-    if (child == 0) {
-        ::setsid();
-        if (::fork() == 0) {
-            const int null = ::open("/dev/null", O_RDWR);
-            if (null >= 0) {
-                ::dup2(null, 0);
-                ::dup2(null, 1);
-                ::dup2(null, 2);
-            }
-            ::close_range(3, ~0U, 0);
-            char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
-            ::execv(path.c_str(), argv);
-            ::_exit(127);
-        }
-        ::_exit(0);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    std::lock_guard lock(m_mutex);
+    m_children.push_back(pid);
     return true;
+}
+
+void CLocalWindowSystem::ReapChildren() {
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_children, [](pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
 }
 
 void CLocalWindowSystem::Sleep(int milliseconds) {

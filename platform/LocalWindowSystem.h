@@ -2,10 +2,12 @@
 
 #include "platform/WindowSystem.h"
 
+#include <sys/types.h>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vantor {
 
@@ -16,6 +18,7 @@ class CLocalWindowSystem : public IWindowSystem {
 public:
     // An empty folder means the default windows folder.
     explicit CLocalWindowSystem(std::string directory = {});
+    ~CLocalWindowSystem() override;
 
     WindowHandle FindWindowByClass(const std::string& className) override;
     int32_t SendWindowMessage(WindowHandle window, uint32_t message, int64_t wParam,
@@ -24,6 +27,8 @@ public:
                          size_t size) override;
     std::string GetWindowTitle(WindowHandle window, size_t maxChars) override;
     std::unique_ptr<IProcessMemory> OpenWindowProcess(WindowHandle window) override;
+    // The program is this process's child: its exit is collected at the next call here, so
+    // it never lingers long as a zombie.
     bool StartProgram(const std::string& path) override;
     void Sleep(int milliseconds) override;
 
@@ -32,10 +37,12 @@ public:
 
 private:
     std::string PathOf(WindowHandle window);
+    void ReapChildren();
 
     std::string m_directory;
     std::mutex m_mutex;
     std::map<WindowHandle, std::string> m_paths;  // socket file of each window seen
+    std::vector<pid_t> m_children;                // started programs not yet collected
 };
 
 }  // namespace vantor

@@ -287,6 +287,8 @@ TEST_F(WinampEndToEndTest, WinampQuittingIsNoticedAndTheNextRequestStartsItAgain
     InstallWinamp(TwelveTracks());
     StartAndConnect();
     ASSERT_TRUE(WaitForWinamp());
+    // Reported once the server has attached and its monitors run.
+    ASSERT_TRUE(Expect(msg::CurrentMediaChangedEvent, {}, 15000));
     const WindowHandle first = SimMain();
     ASSERT_NE(first, 0u);
     ASSERT_EQ(::kill(static_cast<pid_t>(first / 256), SIGKILL), 0);

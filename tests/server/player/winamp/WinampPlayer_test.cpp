@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -327,6 +328,20 @@ TEST_F(WinampPlayerTest, PlaylistPositionQueryNeverStartsWinamp) {
     EXPECT_EQ(m_player->PlaylistClear(), kResultSuccess);
     EXPECT_EQ(m_windows->Starts(), 1);
     EXPECT_EQ(m_player->GetPlaylistPosition(), 0);
+}
+
+// Without monitors nobody notices Winamp quitting; the next operation must not talk to the
+// window that is gone but start Winamp again.
+TEST_F(WinampPlayerTest, AnOperationAfterWinampQuitStartsItAgainEvenUnmonitored) {
+    InstallWinamp(ThreeTracks());
+    MakePlayer();
+    ASSERT_EQ(m_player->PlaylistClear(), kResultSuccess);
+    const pid_t first = SimPid();
+    ASSERT_EQ(::kill(first, SIGKILL), 0);
+    ASSERT_TRUE(WaitUntil([&] { return SimPid() != first; }));
+    EXPECT_EQ(m_player->SetVolume(30), kResultSuccess);
+    EXPECT_EQ(m_windows->Starts(), 2);
+    EXPECT_EQ(SimCommand(winamp::kSetVolume, winamp::kQueryVolume), winamp::VolumeToRaw(30));
 }
 
 }  // namespace
