@@ -10,7 +10,6 @@
 #include "server/library/store/TextFolding.h"
 
 #include <fstream>
-#include <sstream>
 
 namespace vantor {
 
@@ -18,12 +17,16 @@ namespace {
 
 constexpr char kSeparator = '/';
 
+// One read into a string of the file's size: libraries run to hundreds of megabytes.
 bool ReadWholeFile(const std::string& path, std::string& text) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file) return false;
-    std::ostringstream content;
-    content << file.rdbuf();
-    text = std::move(content).str();
+    std::streamoff size = file.tellg();
+    if (size < 0) return false;
+    text.resize(static_cast<size_t>(size));
+    file.seekg(0);
+    file.read(text.data(), size);
+    text.resize(static_cast<size_t>(file.gcount()));
     return true;
 }
 
