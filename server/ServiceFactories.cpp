@@ -2,6 +2,9 @@
 
 #include "server/core/Server.h"
 
+#ifdef VANTOR_HAVE_LIBRARY
+#include "server/library/MediaLibraryService.h"
+#endif
 #ifdef VANTOR_HAVE_PLAYER_FACTORY
 #include "server/player/PlayerServiceFactory.h"
 #endif
@@ -21,6 +24,11 @@ void RegisterServiceFactories(CServer& server, CServerContext& context) {
     (void)context;
 #ifdef VANTOR_HAVE_MPD
     RegisterMpdPlayer(context);
+#endif
+#ifdef VANTOR_HAVE_LIBRARY
+    server.SetServiceFactory(CServer::kLibraryPlace, [](CServerContext& ctx, int playerType) {
+        return CreateMediaLibraryService(ctx, playerType);
+    });
 #endif
 #ifdef VANTOR_HAVE_PLAYER_FACTORY
     server.SetServiceFactory(CServer::kPlayerPlace, [](CServerContext& ctx, int playerType) {
