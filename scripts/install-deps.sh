@@ -8,9 +8,14 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev sqlite3 libcurl4-openssl-dev libssl-dev libmpdclient-dev
   mpd mpc ffmpeg
-  wrk nginx-light chromium iproute2 nodejs npm
+  wrk nginx-light chromium iproute2
   xvfb xauth
 )
+# Node.js and npm drive the browser tests; a machine that already has them (from any
+# source) keeps its own, since Debian's npm cannot be installed beside another nodejs.
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+  packages+=(nodejs npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
