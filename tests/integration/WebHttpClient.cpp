@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace vantor::test {
 
@@ -141,6 +142,22 @@ std::optional<CHttpAnswer> HttpGet(int port, const std::string& target,
     CWebHttpClient client;
     if (!client.Connect(port) || !client.SendGet(target, extraHeaders)) return std::nullopt;
     return client.Read(timeoutMs);
+}
+
+bool WaitForFirstLibraryUpdate(int port, int timeoutMs) {
+    // BrowseLibraryRequest for "\", percent-encoded for the bridge.
+    const std::string target =
+        "/xml?m=%3CBrowseLibraryRequest%3E%3CrequestId%3E1%3C/requestId%3E"
+        "%3Cpath%3E%5C%3C/path%3E%3C/BrowseLibraryRequest%3E";
+    for (int waited = 0; waited < timeoutMs; waited += 100) {
+        auto answer = HttpGet(port, target);
+        if (answer && answer->body.find("<returnCode>21</returnCode>") == std::string::npos &&
+            answer->body.find("<BrowseLibraryResponse>") != std::string::npos) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
 }
 
 }  // namespace vantor::test

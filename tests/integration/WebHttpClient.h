@@ -53,4 +53,9 @@ private:
 std::optional<CHttpAnswer> HttpGet(int port, const std::string& target,
                                    const std::string& extraHeaders = "", int timeoutMs = 5000);
 
+// The media library indexes once when the server starts and then broadcasts
+// MediaLibraryChangedEvent, which would land in any web queue made before it. Waits until
+// that first update is over (the library root stops answering 21); false on timeout.
+bool WaitForFirstLibraryUpdate(int port, int timeoutMs = 20000);
+
 }  // namespace vantor::test

@@ -66,6 +66,7 @@ protected:
         m_qrm.SetConfig("Paths\\HTTPRoot", m_root);
         m_qrm.SetConfig("HTTP\\PollHoldSeconds", "2");
         ASSERT_TRUE(m_qrm.Start()) << m_qrm.StdioText();
+        ASSERT_TRUE(test::WaitForFirstLibraryUpdate(m_qrm.HttpPort()));
     }
     void TearDown() override {
         m_qrm.Stop();
