@@ -312,7 +312,9 @@ TEST_F(WebHttpTest, QueuesPingsAndExpiry) {
     EXPECT_EQ(ids.size(), 3u) << "queue ids made in the same second must differ";
     const std::string id = *ids.begin();
 
-    // A held poll, released by a ping on another connection.
+    // A held poll, released by a ping on another connection. Past the channel's first
+    // seconds, where held polls are let go after one second.
+    m_qrm.WaitUntilUpFor(std::chrono::seconds(6));
     CWebHttpClient poll;
     ASSERT_TRUE(poll.Connect(m_qrm.HttpPort()));
     ASSERT_TRUE(poll.SendGet("/q?c=" + id));

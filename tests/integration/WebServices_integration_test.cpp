@@ -136,6 +136,8 @@ TEST_F(WebServicesTest, IdleQueueKeepsOnlyTheNewestVolume) {
 }
 
 TEST_F(WebServicesTest, HeldPollIsAnsweredByTheNextBroadcast) {
+    // Past the channel's first seconds, where held polls are let go after one second.
+    m_qrm.WaitUntilUpFor(std::chrono::seconds(6));
     const std::string id = Get("/q?c=new")->body;
     CWebHttpClient poll;
     ASSERT_TRUE(poll.Connect(m_qrm.HttpPort()));

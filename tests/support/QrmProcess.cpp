@@ -203,7 +203,10 @@ bool CQrmProcess::Start(int timeoutMs) {
     // "qrm.log" may still hold the previous run's lines until the new process rotates it.
     auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (Clock::now() < deadline) {
-        if (CountOccurrences(StdioText(), "Server is started") > 0) return true;
+        if (CountOccurrences(StdioText(), "Server is started") > 0) {
+            m_upSince = Clock::now();
+            return true;
+        }
         if (!IsRunning()) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -223,6 +226,10 @@ bool CQrmProcess::IsRunning() {
 bool CQrmProcess::Signal(int sig) {
     if (!IsRunning()) return false;
     return ::kill(m_pid, sig) == 0;
+}
+
+void CQrmProcess::WaitUntilUpFor(std::chrono::milliseconds duration) const {
+    std::this_thread::sleep_until(m_upSince + duration);
 }
 
 int CQrmProcess::WaitForExit(int timeoutMs) {

@@ -13,6 +13,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <map>
 #include <string>
 #include <vector>
@@ -59,6 +60,9 @@ public:
     bool Signal(int sig);
     // Waits for the process to end by itself; returns the waitpid() status or -1 on timeout.
     int WaitForExit(int timeoutMs);
+    // Sleeps until the server has been up for at least `duration` since Start() saw it
+    // come up (a freshly started web channel answers held polls after one second).
+    void WaitUntilUpFor(std::chrono::milliseconds duration) const;
 
     // Whole current "qrm.log" (empty when missing).
     std::string LogText() const;
@@ -88,6 +92,7 @@ private:
     int m_discoveryPort = 0;
     int m_httpPort = 0;
     pid_t m_pid = -1;
+    std::chrono::steady_clock::time_point m_upSince;
 };
 
 // Runs a program to its end (killed after the timeout), collecting standard output and
