@@ -45,12 +45,13 @@ std::string CurrentAddress() {
 
 }  // namespace
 
-CHttpChannel::CHttpChannel(CServerContext& context)
+CHttpChannel::CHttpChannel(CServerContext& context, AddressSource addressSource)
     : m_context(context),
       m_routes(context, *this, static_cast<const ICommChannel*>(this)),
       m_listener(context.logger),
       m_addressMonitor(context.logger),
-      m_monitor(context.logger) {}
+      m_monitor(context.logger),
+      m_addressSource(addressSource ? std::move(addressSource) : AddressSource(CurrentAddress)) {}
 
 CHttpChannel::~CHttpChannel() {
     Stop();
@@ -82,7 +83,7 @@ int CHttpChannel::Start() {
         std::lock_guard lock(m_addressLock);
         m_address.clear();
     }
-    UpdateWebAccess(CurrentAddress());
+    UpdateWebAccess(m_addressSource());
     m_routes.StartRoutes(httpRoot, workingFolder);
 
     if (m_listener.Start("HTTP Connection Listener", [this] { ListenLoop(); }) != 0 ||
@@ -154,7 +155,7 @@ std::string CHttpChannel::HostAddress() const {
 
 void CHttpChannel::AddressLoop() {
     while (!m_stopping) {
-        const std::string address = CurrentAddress();
+        const std::string address = m_addressSource();
         if (address != HostAddress()) {
             UpdateWebAccess(address);
             CEventHolder holder;

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -33,7 +34,11 @@ class CHttpChannel : public ICommChannel, private IHttpResponder {
 public:
     static constexpr int kDefaultPort = 3569;
 
-    explicit CHttpChannel(CServerContext& context);
+    // Where the address monitor reads this machine's address; by default the first of
+    // the host's IPv4 addresses (loopback when it has none).
+    using AddressSource = std::function<std::string()>;
+
+    explicit CHttpChannel(CServerContext& context, AddressSource addressSource = {});
     ~CHttpChannel() override;
     CHttpChannel(const CHttpChannel&) = delete;
     CHttpChannel& operator=(const CHttpChannel&) = delete;
@@ -89,6 +94,7 @@ private:
     int m_idlePasses = 0;
     int m_passes = 0;
 
+    AddressSource m_addressSource;
     mutable std::mutex m_addressLock;
     std::string m_address;
     std::string m_webAccessUrl;
