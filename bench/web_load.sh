@@ -27,6 +27,8 @@ http_port=$(free_port) xml_port=$(free_port) disc_port=$(free_port) nginx_port=$
 mkdir -p "$work/data/cache" "$work/www/art" "$work/web" "$work/reg"
 head -c 102400 /dev/urandom > "$work/data/cache/cover.jpg"
 cp "$work/data/cache/cover.jpg" "$work/www/art/cover.jpg"
+head -c 200000000 /dev/urandom > "$work/data/cache/stream.bin"
+cp "$work/data/cache/stream.bin" "$work/www/art/stream.bin"
 cat > "$work/data/QRM.config" <<CFG
 Ports\\XMLChannel=$xml_port
 Ports\\XMLChannelDiscover=$disc_port
@@ -75,6 +77,27 @@ volume_url="http://127.0.0.1:$http_port/xml?m=%3CGetVolumeRequest%3E%3CrequestId
 read -r qrm_rps qrm_p99 < <(run_wrk "http://127.0.0.1:$http_port/art/cover.jpg")
 read -r ngx_rps ngx_p99 < <(run_wrk "http://127.0.0.1:$nginx_port/art/cover.jpg")
 read -r xml_rps xml_p99 < <(run_wrk "$volume_url")
+# Streaming: five downloads of a 200 MB file, one after the other; the rate curl sees and
+# the CPU time the server spent on them.
+cpu_ticks() {  # pids -> user+system clock ticks
+  local total=0 pid
+  for pid in "$@"; do total=$((total + $(awk '{ print $14 + $15 }' "/proc/$pid/stat"))); done
+  echo "$total"
+}
+stream() {  # url pids... -> "MB/s CPU-seconds-per-GB"
+  local url=$1; shift
+  local before start end after
+  before=$(cpu_ticks "$@"); start=$(date +%s.%N)
+  for _ in 1 2 3 4 5; do curl -sf "$url" -o /dev/null; done
+  end=$(date +%s.%N); after=$(cpu_ticks "$@")
+  awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v s="$start" -v e="$end" \
+    'BEGIN { printf "%.0f %.2f\n", 1000 / (e - s), t / hz }'
+}
+read -r qrm_mbs qrm_cpu < <(stream "http://127.0.0.1:$http_port/art/stream.bin" "$qrm_pid")
+# shellcheck disable=SC2046  # the worker pids are meant to split
+read -r ngx_mbs ngx_cpu < <(stream "http://127.0.0.1:$nginx_port/art/stream.bin" \
+  "$nginx_pid" $(pgrep -P "$nginx_pid"))
+
 ratio=$(awk -v a="$qrm_rps" -v b="$ngx_rps" 'BEGIN { printf "%.2f", a / b }')
 rss=$(awk '/VmHWM/ { print $2 }' "/proc/$qrm_pid/status")
 
@@ -83,6 +106,11 @@ echo "|---|---|---|"
 echo "| QRM, 100 KiB file under /art/ | $qrm_rps | $qrm_p99 |"
 echo "| nginx, the same file | $ngx_rps | $ngx_p99 |"
 echo "| QRM, /xml?GetVolumeRequest | $xml_rps | $xml_p99 |"
+echo
+echo "| Streaming a 200 MB file five times, one download at a time | MB/s | server CPU per GB |"
+echo "|---|---|---|"
+echo "| QRM, under /art/ | $qrm_mbs | $qrm_cpu s |"
+echo "| nginx, the same file | $ngx_mbs | $ngx_cpu s |"
 echo
 echo "QRM / nginx for the file: $ratio; QRM peak resident memory: $((rss / 1024)) MiB"
 echo

@@ -2,10 +2,12 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 
@@ -131,15 +133,35 @@ int CNetSocket::Receive(void* buffer, size_t length) {
 }
 
 int CNetSocket::Send(const void* data, size_t length) {
+    return Send(data, length, false);
+}
+
+int CNetSocket::Send(const void* data, size_t length, bool more) {
     const auto* bytes = static_cast<const char*>(data);
+    const int flags = MSG_NOSIGNAL | (more ? MSG_MORE : 0);
     size_t done = 0;
     while (done < length) {
-        const ssize_t sent = ::send(m_fd.load(), bytes + done, length - done, MSG_NOSIGNAL);
+        const ssize_t sent = ::send(m_fd.load(), bytes + done, length - done, flags);
         if (sent < 0 && errno == EINTR) continue;
         if (sent <= 0) return -1;
         done += static_cast<size_t>(sent);
     }
     return static_cast<int>(done);
+}
+
+bool CNetSocket::SendFileBytes(int fd, int64_t offset, int64_t length) {
+    // One call moves at most this much; larger spans loop.
+    constexpr int64_t kMaxPerCall = 1 << 30;
+    off_t position = static_cast<off_t>(offset);
+    int64_t left = length;
+    while (left > 0) {
+        const ssize_t sent = ::sendfile(m_fd.load(), fd, &position,
+                                        static_cast<size_t>(std::min(left, kMaxPerCall)));
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent <= 0) return false;  // a failed connection, or the file ended early
+        left -= sent;
+    }
+    return true;
 }
 
 int CNetSocket::SendTo(const void* data, size_t length, const std::string& address, int port) {

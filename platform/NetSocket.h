@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace vantor {
@@ -41,6 +42,13 @@ public:
     // Sends all bytes (never raising SIGPIPE): `length`, or -1 when the connection failed.
     int Send(const void* data, size_t length);
     int Send(const std::string& data) { return Send(data.data(), data.size()); }
+    // Like Send; with `more`, the system holds short data back for what follows at once
+    // (a header followed by SendFileBytes leaves in one packet).
+    int Send(const void* data, size_t length, bool more);
+    // Sends `length` bytes of the open file `fd` from `offset`, without copying them through
+    // this process. False when the connection failed or the file ended early. Unlike Send
+    // it cannot suppress SIGPIPE: the process must ignore that signal.
+    bool SendFileBytes(int fd, int64_t offset, int64_t length);
     // One datagram to a dotted IPv4 address: bytes sent or -1.
     int SendTo(const void* data, size_t length, const std::string& address, int port);
     // One datagram (truncated to `length`): its byte count or -1; the sender's address.

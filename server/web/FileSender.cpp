@@ -65,6 +65,12 @@ bool WriteSpan(int fd, int64_t first, int64_t last, size_t& headerSize, std::vec
 
 FileSendResult SendHttpFile(const std::string& path, const CHttpRequest& request, int64_t nowUtc,
                             const HttpWriteFn& write, std::string* header) {
+    return SendHttpFile(path, request, nowUtc, write, HttpFileSpanFn{}, header);
+}
+
+FileSendResult SendHttpFile(const std::string& path, const CHttpRequest& request, int64_t nowUtc,
+                            const HttpWriteFn& write, const HttpFileSpanFn& sendSpan,
+                            std::string* header) {
     CFileHandle file(path);
     struct stat info {};
     if (file.Fd() < 0 || ::fstat(file.Fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -94,6 +100,19 @@ FileSendResult SendHttpFile(const std::string& path, const CHttpRequest& request
         head = FormatPartialHeader(date, plan.length, plan.lowest, plan.highest, size, type);
     }
     if (header) *header = head;
+
+    if (sendSpan) {
+        std::string_view prefix = head;
+        for (const CFileSpan& span : plan.spans) {
+            if (!sendSpan(prefix, file.Fd(), span.first, span.last - span.first + 1)) {
+                return FileSendResult::kWriteFailed;
+            }
+            prefix = {};
+        }
+        // An empty file: the header alone.
+        if (!prefix.empty() && !write(head)) return FileSendResult::kWriteFailed;
+        return FileSendResult::kSent;
+    }
 
     std::vector<char>& buffer = ChunkBuffer(head.size());
     std::copy(head.begin(), head.end(), buffer.begin());

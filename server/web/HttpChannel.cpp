@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <ctime>
 #include <thread>
 
@@ -68,6 +69,9 @@ int CHttpChannel::Start() {
     if (httpRoot.empty()) httpRoot = workingFolder + "/web";
     while (httpRoot.size() > 1 && httpRoot.back() == '/') httpRoot.pop_back();
 
+    // Files go out with sendfile, which cannot be told not to raise SIGPIPE when a peer
+    // has gone; a write error is what the sender handles instead.
+    std::signal(SIGPIPE, SIG_IGN);
     m_monitor.Init([this] { MonitorPass(); }, kMonitorPeriodMs, "HTTP Connection Monitor");
 
     const int port = m_context.config.GetInt("Ports\\HTTPChannel", kDefaultPort);
@@ -346,7 +350,11 @@ bool CHttpChannel::SendFile(int32_t connection, const std::string& path,
     std::string header;
     FileSendResult result = SendHttpFile(
         path, request, static_cast<int64_t>(std::time(nullptr)),
-        [&entry](std::string_view bytes) { return entry->WriteLocked(bytes); }, &header);
+        [&entry](std::string_view bytes) { return entry->WriteLocked(bytes); },
+        [&entry](std::string_view prefix, int fd, int64_t offset, int64_t length) {
+            return entry->WriteFileLocked(prefix, fd, offset, length);
+        },
+        &header);
     if (result == FileSendResult::kNotFound) {
         m_context.logger.LogNormal("HTTP: File not found: %s", path.c_str());
         return entry->WriteLocked(FormatNotFound(DateNow()));

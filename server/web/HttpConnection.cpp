@@ -16,6 +16,16 @@ bool CHttpConnection::WriteLocked(std::string_view bytes) {
     return true;
 }
 
+bool CHttpConnection::WriteFileLocked(std::string_view prefix, int fd, int64_t offset,
+                                      int64_t length) {
+    if (m_closed.load()) return false;
+    const bool sent = (prefix.empty() || m_socket.Send(prefix.data(), prefix.size(), true) ==
+                                             static_cast<int>(prefix.size())) &&
+                      m_socket.SendFileBytes(fd, offset, length);
+    if (!sent) Close();
+    return sent;
+}
+
 void CHttpConnection::Close() {
     m_closed.store(true);
     m_socket.Close();

@@ -28,6 +28,9 @@ public:
     // Holds the write lock across several writes (a file sent in chunks).
     std::unique_lock<std::mutex> LockWrites() { return std::unique_lock(m_writeLock); }
     bool WriteLocked(std::string_view bytes);
+    // Under LockWrites: `prefix` (a header, may be empty) then `length` bytes of the open
+    // file `fd` from `offset`, sent by the system without copying. Closes on failure.
+    bool WriteFileLocked(std::string_view prefix, int fd, int64_t offset, int64_t length);
 
     bool IsClosed() const { return m_closed.load(); }
     void MarkClosed() { m_closed.store(true); }

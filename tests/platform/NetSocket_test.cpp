@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/types.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <future>
 #include <thread>
@@ -53,6 +58,50 @@ TEST(NetSocket, TcpRoundTripOnLoopback) {
     int result = 0;
     for (int i = 0; i < 50 && result >= 0; ++i) result = server.Send(document);
     EXPECT_EQ(result, -1);
+}
+
+TEST(NetSocket, FileBytesFollowAHeldBackHeader) {
+    std::signal(SIGPIPE, SIG_IGN);  // as the server does: sendfile cannot suppress it
+    char path[] = "/tmp/vantor-sendfile-XXXXXX";
+    const int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ::unlink(path);
+    std::string content(300 * 1024, '\0');
+    for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 31 + i / 977);
+    ASSERT_EQ(::write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+
+    CNetSocket listener;
+    ASSERT_TRUE(listener.CreateTcp(0, "127.0.0.1"));
+    ASSERT_TRUE(listener.Listen());
+    CNetSocket client;
+    ASSERT_TRUE(client.Connect("127.0.0.1", listener.LocalPort()));
+    CNetSocket server = listener.Accept();
+    ASSERT_TRUE(server.IsValid());
+
+    // More than a socket buffer, from an offset past the first page, read concurrently.
+    const int64_t offset = 5000, length = 250 * 1024;
+    auto received = std::async(std::launch::async, [&] {
+        std::string all;
+        char buffer[65536];
+        while (all.size() < 6 + static_cast<size_t>(length)) {
+            const int count = client.Receive(buffer, sizeof(buffer));
+            if (count <= 0) break;
+            all.append(buffer, static_cast<size_t>(count));
+        }
+        return all;
+    });
+    EXPECT_EQ(server.Send("HEAD\r\n", 6, true), 6);
+    EXPECT_TRUE(server.SendFileBytes(fd, offset, length));
+    ASSERT_EQ(received.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(received.get(), "HEAD\r\n" + content.substr(offset, length));
+
+    // A file that ends before the span does, and a peer that has gone, both fail.
+    EXPECT_FALSE(server.SendFileBytes(fd, static_cast<int64_t>(content.size()) - 10, 20));
+    client.Close();
+    bool sent = true;
+    for (int i = 0; i < 50 && sent; ++i) sent = server.SendFileBytes(fd, 0, 64 * 1024);
+    EXPECT_FALSE(sent);
+    ::close(fd);
 }
 
 TEST(NetSocket, UdpRoundTripReportsTheSender) {

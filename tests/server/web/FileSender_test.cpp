@@ -29,15 +29,26 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    // Sends the file and splits what was written into header and body.
+    // Sends the file and splits what was written into header and body. With spans, the
+    // file's bytes go through the span function (as a socket sends them without a copy)
+    // instead of being read and written in chunks.
     FileSendResult Send(const std::string& name, CHttpRequest request, std::string& header,
-                        std::string& body) {
+                        std::string& body, bool spans = false) {
         std::string out;
-        FileSendResult result =
-            SendHttpFile((m_dir / name).string(), request, 1767225600, [&](std::string_view bytes) {
-                out.append(bytes);
-                return true;
-            });
+        auto write = [&](std::string_view bytes) {
+            out.append(bytes);
+            return true;
+        };
+        auto span = [&](std::string_view prefix, int fd, int64_t offset, int64_t length) {
+            out.append(prefix);
+            std::string bytes(static_cast<size_t>(length), '\0');
+            if (::pread(fd, bytes.data(), bytes.size(), offset) != length) return false;
+            out.append(bytes);
+            return true;
+        };
+        const std::string path = (m_dir / name).string();
+        FileSendResult result = spans ? SendHttpFile(path, request, 1767225600, write, span)
+                                      : SendHttpFile(path, request, 1767225600, write);
         size_t end = out.find("\r\n\r\n");
         header = out.substr(0, end + 4);
         body = end == std::string::npos ? "" : out.substr(end + 4);
@@ -66,42 +77,53 @@ TEST_F(FileSenderTest, RangesConditionsAndMissingFiles) {
         {"", "Sun, 06 Nov 1994 08:49:37 GMT", "200 OK", nullptr, 0, 1000},
         {"", "Sun, 06  Nov 2101 08:49:37 GMT", "200 OK", nullptr, 0, 1000},
     };
-    for (const Case& c : cases) {
-        std::string block = std::string("GET /x HTTP/1.1\r\nRange: ") + c.range +
-                            "\r\nIf-Modified-Since: " + c.ifModifiedSince;
-        CHttpRequest request;
-        ASSERT_TRUE(ParseHeaderBlock(block, request));
-        std::string header, body;
-        ASSERT_EQ(Send("song.mp3", request, header, body), FileSendResult::kSent) << c.range;
-        EXPECT_EQ(header.rfind(std::string("HTTP/1.1 ") + c.status + "\r\n", 0), 0u) << header;
-        if (c.contentRange) {
-            EXPECT_NE(header.find(std::string("Content-Range: ") + c.contentRange + "\r\n"),
-                      std::string::npos)
-                << header;
-        } else {
-            EXPECT_EQ(header.find("Content-Range"), std::string::npos) << header;
+    for (bool spans : {false, true})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(spans ? "file spans" : "chunks");
+            std::string block = std::string("GET /x HTTP/1.1\r\nRange: ") + c.range +
+                                "\r\nIf-Modified-Since: " + c.ifModifiedSince;
+            CHttpRequest request;
+            ASSERT_TRUE(ParseHeaderBlock(block, request));
+            std::string header, body;
+            ASSERT_EQ(Send("song.mp3", request, header, body, spans), FileSendResult::kSent)
+                << c.range;
+            EXPECT_EQ(header.rfind(std::string("HTTP/1.1 ") + c.status + "\r\n", 0), 0u) << header;
+            if (c.contentRange) {
+                EXPECT_NE(header.find(std::string("Content-Range: ") + c.contentRange + "\r\n"),
+                          std::string::npos)
+                    << header;
+            } else {
+                EXPECT_EQ(header.find("Content-Range"), std::string::npos) << header;
+            }
+            if (std::string(c.status).rfind("416", 0) == 0) continue;
+            EXPECT_EQ(body, m_content.substr(c.first, c.count)) << c.range;
+            if (c.count > 0) {
+                EXPECT_NE(header.find("Content-Length: " + std::to_string(c.count) + "\r\n"),
+                          std::string::npos);
+                EXPECT_NE(header.find("Content-Type: audio/mpeg\r\n"), std::string::npos);
+            }
         }
-        if (std::string(c.status).rfind("416", 0) == 0) continue;
-        EXPECT_EQ(body, m_content.substr(c.first, c.count)) << c.range;
-        if (c.count > 0) {
-            EXPECT_NE(header.find("Content-Length: " + std::to_string(c.count) + "\r\n"),
-                      std::string::npos);
-            EXPECT_NE(header.find("Content-Type: audio/mpeg\r\n"), std::string::npos);
-        }
-    }
 
     std::string header, body;
     EXPECT_EQ(Send("missing.mp3", CHttpRequest{}, header, body), FileSendResult::kNotFound);
     EXPECT_EQ(Send("", CHttpRequest{}, header, body), FileSendResult::kNotFound);  // a folder
 }
 
-TEST_F(FileSenderTest, SeveralRangesGoOutInRequestOrder) {
-    CHttpRequest request;
-    ASSERT_TRUE(ParseHeaderBlock("GET / HTTP/1.1\r\nRange: bytes=500-509,0-9", request));
-    std::string header, body;
-    ASSERT_EQ(Send("song.mp3", request, header, body), FileSendResult::kSent);
-    EXPECT_NE(header.find("Content-Range: bytes 0-509/1000\r\n"), std::string::npos);
-    EXPECT_EQ(body, m_content.substr(500, 10) + m_content.substr(0, 10));
+TEST_F(FileSenderTest, SeveralRangesGoOutInRequestOrderAndAnEmptyFileIsAHeader) {
+    std::ofstream(m_dir / "empty.mp3", std::ios::binary);
+    for (bool spans : {false, true}) {
+        SCOPED_TRACE(spans ? "file spans" : "chunks");
+        CHttpRequest request;
+        ASSERT_TRUE(ParseHeaderBlock("GET / HTTP/1.1\r\nRange: bytes=500-509,0-9", request));
+        std::string header, body;
+        ASSERT_EQ(Send("song.mp3", request, header, body, spans), FileSendResult::kSent);
+        EXPECT_NE(header.find("Content-Range: bytes 0-509/1000\r\n"), std::string::npos);
+        EXPECT_EQ(body, m_content.substr(500, 10) + m_content.substr(0, 10));
+
+        ASSERT_EQ(Send("empty.mp3", CHttpRequest{}, header, body, spans), FileSendResult::kSent);
+        EXPECT_NE(header.find("Content-Length: 0\r\n"), std::string::npos) << header;
+        EXPECT_EQ(body, "");
+    }
 }
 
 TEST_F(FileSenderTest, HugeSparseFileIsSentInBoundedChunks) {
