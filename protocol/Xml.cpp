@@ -1,5 +1,7 @@
 #include "protocol/Xml.h"
 
+#include "protocol/TextCoding.h"
+
 #include <string.h>
 
 #include <charconv>
@@ -237,35 +239,6 @@ std::string XmlUnescape(std::string_view text) {
     ReplaceAll(out, "&apos;", "'");
     ReplaceAll(out, "&amp;", "&");
     return out;
-}
-
-size_t Utf8SequenceLength(std::string_view text, size_t pos) {
-    auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    unsigned char lead = byte(pos);
-    if (lead < 0x80) return 1;
-    size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    // The second byte's range excludes overlong forms, surrogates and values past U+10FFFF.
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (text.size() - pos < length) return 0;
-    if (byte(pos + 1) < low || byte(pos + 1) > high) return 0;
-    for (size_t i = 2; i < length; ++i) {
-        if ((byte(pos + i) & 0xC0) != 0x80) return 0;
-    }
-    return length;
 }
 
 bool ToWireText(std::string& text) {

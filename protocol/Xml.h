@@ -95,7 +95,4 @@ bool ToWireText(std::string& text);
 // the caller goes on with them. An empty text is valid.
 bool FromWireText(std::string& text);
 
-// Length of the well-formed UTF-8 sequence starting at text[pos], or 0 when there is none.
-size_t Utf8SequenceLength(std::string_view text, size_t pos);
-
 }  // namespace vantor

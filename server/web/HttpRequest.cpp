@@ -1,5 +1,6 @@
 #include "server/web/HttpRequest.h"
 
+#include "protocol/TextCoding.h"
 #include "server/web/HttpDate.h"
 
 #include <strings.h>
@@ -9,13 +10,6 @@
 namespace vantor {
 
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 bool ParseDecimal(std::string_view text, int64_t& value) {
     if (text.empty()) return false;
@@ -36,24 +30,6 @@ std::string_view TrimSpaces(std::string_view text) {
 }
 
 }  // namespace
-
-std::string PercentDecode(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            int hi = HexValue(text[i + 1]);
-            int lo = HexValue(text[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                out.push_back(static_cast<char>(hi * 16 + lo));
-                i += 2;
-                continue;
-            }
-        }
-        out.push_back(text[i]);
-    }
-    return out;
-}
 
 std::vector<std::pair<std::string, std::string>> ParseQuery(std::string_view query) {
     std::vector<std::pair<std::string, std::string>> params;

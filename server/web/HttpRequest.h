@@ -38,9 +38,6 @@ struct CHttpRequest {
     const std::string* FirstParam() const { return params.empty() ? nullptr : &params[0].second; }
 };
 
-// Replaces every "%" followed by two hexadecimal digits by that byte; keeps anything else.
-std::string PercentDecode(std::string_view text);
-
 // Splits a query at "&"; a piece without "=" is not a parameter.
 std::vector<std::pair<std::string, std::string>> ParseQuery(std::string_view query);
 

@@ -1,63 +1,12 @@
 #include "server/library/store/TextFolding.h"
 
+#include "protocol/TextCoding.h"
+
 #include <cstdint>
 
 namespace vantor {
 
 namespace {
-
-// Decodes one UTF-8 sequence at text[pos]; returns its length, 0 when it is not valid.
-size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& out) {
-    auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    unsigned char lead = byte(pos);
-    size_t length = 0;
-    char32_t value = 0;
-    if (lead < 0x80) {
-        out = lead;
-        return 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        value = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        value = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        value = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (pos + length > text.size()) return 0;
-    for (size_t i = 1; i < length; ++i) {
-        unsigned char next = byte(pos + i);
-        if ((next & 0xC0) != 0x80) return 0;
-        value = (value << 6) | (next & 0x3F);
-    }
-    // Overlong forms and surrogates are not characters.
-    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (value < kMinimum[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return 0;
-    out = value;
-    return length;
-}
-
-void EncodeUtf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 bool InRange(char32_t cp, char32_t first, char32_t last) {
     return cp >= first && cp <= last;
@@ -231,7 +180,7 @@ std::string Utf8ToLower(std::string_view text) {
         if (length == 1) {
             out += static_cast<char>(ToLower(cp));
         } else {
-            EncodeUtf8(ToLower(cp), out);
+            AppendUtf8(ToLower(cp), out);
         }
         pos += length;
     }

@@ -1,4 +1,6 @@
 #include "server/library/ReaderRoutines.h"
+
+#include "protocol/TextCoding.h"
 #include "server/library/readers/itunes/ITunesText.h"
 #include "server/library/store/TextFolding.h"
 
@@ -67,7 +69,7 @@ TEST(ITunesText, ValuesAndDecoding) {
     EXPECT_TRUE(itunes::GetBool(dict, "TV Show"));
     EXPECT_FALSE(itunes::GetBool(dict, "Movie"));
     EXPECT_FALSE(itunes::GetBool(dict, "Missing"));
-    EXPECT_EQ(itunes::PercentDecode("%41%4a%4A %zz 100% %E6%9D%B1"), "AJJ %zz 100% \xE6\x9D\xB1");
+    EXPECT_EQ(PercentDecode("%41%4a%4A %zz 100% %E6%9D%B1"), "AJJ %zz 100% \xE6\x9D\xB1");
 }
 
 TEST(ITunesText, SignificantSizeIgnoresPlayLines) {

@@ -1,3 +1,4 @@
+#include "protocol/TextCoding.h"
 #include "server/web/ByteRanges.h"
 #include "server/web/ContentTypes.h"
 #include "server/web/HttpDate.h"

@@ -2,6 +2,7 @@
 
 #include "platform/DataFolder.h"
 #include "protocol/MediaItem.h"
+#include "protocol/TextCoding.h"
 #include "protocol/Xml.h"
 #include "server/core/ConfigStore.h"
 #include "server/core/Logger.h"
@@ -43,7 +44,7 @@ std::string FileNameOf(const std::string& path) {
 // One dictionary as the values are read from it: percent escapes decoded over the whole
 // text (names carry them too), then the text taken as UTF-8.
 std::string DecodeDictionary(std::string_view dict) {
-    std::string text = itunes::PercentDecode(dict);
+    std::string text = PercentDecode(dict);
     FromWireText(text);
     return text;
 }
