@@ -3,11 +3,6 @@
 // broadcast is fanned out to the 100 clients repeatedly. Prints requests per second and
 // the round-trip and fan-out times. The server core runs in this process on free ports.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,6 +26,8 @@
 #include "server/core/RequestRouter.h"
 #include "server/core/ServerContext.h"
 #include "server/core/XmlChannelServer.h"
+#include "tests/support/QrmProcess.h"
+#include "tests/support/TestClients.h"
 
 namespace {
 
@@ -40,62 +37,6 @@ using namespace vantor;
 constexpr int kClients = 100;
 constexpr int kRequestsPerClient = 1000;
 constexpr int kBroadcasts = 200;
-
-int FreePort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    close(fd);
-    return ntohs(addr.sin_port);
-}
-
-// A blocking client that reads zero-terminated documents.
-class Client {
-public:
-    bool Connect(int port) {
-        m_fd = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<uint16_t>(port));
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        int one = 1;
-        setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        return connect(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    }
-    ~Client() {
-        if (m_fd >= 0) close(m_fd);
-    }
-    bool Send(const std::string& doc) {
-        std::string bytes = doc + '\0';
-        return send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-               static_cast<ssize_t>(bytes.size());
-    }
-    // Next document, or "" after 10 s without one.
-    std::string Read() {
-        while (true) {
-            size_t end = m_pending.find('\0');
-            if (end != std::string::npos) {
-                std::string doc = m_pending.substr(0, end);
-                m_pending.erase(0, end + 1);
-                return doc;
-            }
-            pollfd pfd{m_fd, POLLIN, 0};
-            if (poll(&pfd, 1, 10000) <= 0) return {};
-            char buffer[4096];
-            ssize_t got = recv(m_fd, buffer, sizeof buffer, 0);
-            if (got <= 0) return {};
-            m_pending.append(buffer, static_cast<size_t>(got));
-        }
-    }
-
-private:
-    int m_fd = -1;
-    std::string m_pending;
-};
 
 double Percentile(std::vector<double> values, double p) {
     if (values.empty()) return 0;
@@ -110,11 +51,11 @@ int main() {
     std::string dir = (std::filesystem::temp_directory_path() / "vantor-bench-XXXXXX").string();
     if (mkdtemp(dir.data()) == nullptr) return 1;
     dir += "/";
-    const int port = FreePort();
+    const int port = test::FindFreePort();
     {
         std::ofstream config(dir + "QRM.config", std::ios::binary);
-        config << "Ports\\XMLChannel=" << port << "\r\nPorts\\XMLChannelDiscover=" << FreePort()
-               << "\r\n";
+        config << "Ports\\XMLChannel=" << port
+               << "\r\nPorts\\XMLChannelDiscover=" << test::FindFreePort() << "\r\n";
     }
     CLogger logger;  // no sinks: logging costs only the level check
     CConfigStore config(dir);
@@ -131,17 +72,17 @@ int main() {
     std::vector<std::thread> threads;
     for (int c = 0; c < kClients; ++c) {
         threads.emplace_back([&, c] {
-            Client client;
+            test::CXmlTestClient client;
             bool ok = client.Connect(port);
             start.arrive_and_wait();
             if (!ok) return;
             rtts[c].reserve(kRequestsPerClient);
             for (int i = 0; i < kRequestsPerClient; ++i) {
                 auto sent = Clock::now();
-                client.Send("<GetErrorDetailsRequest>\n<requestId>" + std::to_string(i) +
-                            "</requestId>\n<returnCode>100</returnCode>\n"
-                            "</GetErrorDetailsRequest>");
-                std::string doc = client.Read();
+                client.SendDocument("<GetErrorDetailsRequest>\n<requestId>" + std::to_string(i) +
+                                    "</requestId>\n<returnCode>100</returnCode>\n"
+                                    "</GetErrorDetailsRequest>");
+                std::string doc = client.ReadDocument(10000).value_or("");
                 auto got = Clock::now();
                 if (GetElementInt(doc, "requestId") != i) {
                     ++wrong;
@@ -151,9 +92,10 @@ int main() {
                 rtts[c].push_back(std::chrono::duration<double, std::micro>(got - sent).count());
             }
             // Nothing else may arrive: every request is answered exactly once.
-            std::string doc = client.Send("<GetErrorDetailsRequest></GetErrorDetailsRequest>")
-                                  ? client.Read()
-                                  : "";
+            std::string doc =
+                client.SendDocument("<GetErrorDetailsRequest></GetErrorDetailsRequest>")
+                    ? client.ReadDocument(10000).value_or("")
+                    : "";
             if (GetElementInt(doc, "requestId") != -1) ++wrong;
         });
     }
@@ -178,14 +120,14 @@ int main() {
     std::atomic<int> missing{0};
     for (int c = 0; c < kClients; ++c) {
         threads.emplace_back([&, c] {
-            Client client;
+            test::CXmlTestClient client;
             if (!client.Connect(port)) ++missing;
             // Answered once the router knows this connection.
-            client.Send("<GetErrorDetailsRequest></GetErrorDetailsRequest>");
-            client.Read();
+            client.SendDocument("<GetErrorDetailsRequest></GetErrorDetailsRequest>");
+            client.ReadDocument(10000);
             connected.arrive_and_wait();
             for (int b = 0; b < kBroadcasts; ++b) {
-                std::string doc = client.Read();
+                std::string doc = client.ReadDocument(10000).value_or("");
                 arrivals[c] = Clock::now();
                 if (GetRootElementName(doc) != "PlaylistChangedEvent") ++missing;
                 round.arrive_and_wait();
