@@ -163,32 +163,12 @@ int main(int argc, char** argv) {
     const std::string playlists = work.Path() + "/playlists";
     std::filesystem::create_directories(playlists);
     const std::string tone = work.Path() + "/tone.mp3";
-    if (!RunCommand({"ffmpeg",
-                     "-v",
-                     "error",
-                     "-y",
-                     "-f",
-                     "lavfi",
-                     "-i",
-                     "sine=frequency=440:duration=1",
-                     "-ac",
-                     "1",
-                     "-ar",
-                     "22050",
-                     "-c:a",
-                     "libmp3lame",
-                     "-b:a",
-                     "32k",
-                     "-id3v2_version",
-                     "0",
-                     "-write_id3v1",
-                     "0",
-                     tone})) {
+    if (!RunCommand(ToneCommand(440, 1, tone))) {
         std::fprintf(stderr, "mpd_bench: ffmpeg failed\n");
         return 1;
     }
     const auto genStart = Clock::now();
-    if (!GenerateLibrary(music, tracks, ReadFileBytes(tone))) return 1;
+    if (!GenerateLibrary(music, tracks, ReadFileText(tone))) return 1;
     std::printf("generated %d tagged files in %.2f s\n", tracks, Seconds(Clock::now() - genStart));
 
     CMpdInstance mpd(music, playlists);

@@ -5,6 +5,7 @@
 #include "server/core/Logger.h"
 #include "server/player/mpd/MpdArtProvider.h"
 #include "tests/server/player/mpd/MpdFixture.h"
+#include "tests/support/QrmProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ namespace {
 using test::CMpdInstance;
 using test::CMusicFolder;
 using test::CTempFolder;
-using test::ReadFileBytes;
+using test::ReadFileText;
 
 TEST(MpdArtProvider, WritesTheFolderCoverOrTheEmbeddedPicture) {
     CMpdInstance* mpd = CMpdInstance::Shared();
@@ -46,7 +47,7 @@ TEST(MpdArtProvider, WritesTheFolderCoverOrTheEmbeddedPicture) {
         EXPECT_EQ(provider.GetAlbumArt(item, target), c.result) << c.track;
         EXPECT_EQ(std::filesystem::exists(target), c.result == 0) << c.track;
         if (c.result == 0) {
-            EXPECT_EQ(ReadFileBytes(target), c.bytes) << c.track;
+            EXPECT_EQ(ReadFileText(target), c.bytes) << c.track;
         }
     }
 

@@ -1,6 +1,7 @@
 #include "tests/server/player/mpd/MpdFixture.h"
 
 #include "tests/server/player/mpd/Id3Tag.h"
+#include "tests/support/QrmProcess.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -125,31 +126,32 @@ CTempFolder::~CTempFolder() {
     fs::remove_all(m_path, ec);
 }
 
-std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 bool RunCommand(const std::vector<std::string>& argv, const std::string& stdoutFile) {
     return WaitOk(Spawn(argv, stdoutFile));
 }
 
-int FreeTcpPort() {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
-    socklen_t len = sizeof addr;
-    int port = -1;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0) {
-        port = ntohs(addr.sin_port);
-    }
-    close(fd);
-    return port;
+std::vector<std::string> ToneCommand(int frequency, int seconds, const std::string& path) {
+    return {"ffmpeg",
+            "-v",
+            "error",
+            "-y",
+            "-f",
+            "lavfi",
+            "-i",
+            "sine=frequency=" + std::to_string(frequency) + ":duration=" + std::to_string(seconds),
+            "-ac",
+            "1",
+            "-ar",
+            "22050",
+            "-c:a",
+            "libmp3lame",
+            "-b:a",
+            "32k",
+            "-id3v2_version",
+            "0",
+            "-write_id3v1",
+            "0",
+            path};
 }
 
 // ---------------------------------------------------------------- music folder
@@ -185,28 +187,7 @@ bool CMusicFolder::Generate() {
 
     // Three encoder runs side by side; every track is the same tone behind its own tag.
     const pid_t jobs[] = {
-        Spawn({"ffmpeg",
-               "-v",
-               "error",
-               "-y",
-               "-f",
-               "lavfi",
-               "-i",
-               "sine=frequency=330:duration=" + std::to_string(kTrackSeconds),
-               "-ac",
-               "1",
-               "-ar",
-               "22050",
-               "-c:a",
-               "libmp3lame",
-               "-b:a",
-               "32k",
-               "-id3v2_version",
-               "0",
-               "-write_id3v1",
-               "0",
-               plain},
-              ""),
+        Spawn(ToneCommand(330, kTrackSeconds, plain), ""),
         Spawn({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "color=c=red:s=8x8", "-frames:v",
                "1", coverPng},
               ""),
@@ -217,9 +198,9 @@ bool CMusicFolder::Generate() {
     bool ok = true;
     for (pid_t pid : jobs) ok = WaitOk(pid) && ok;
     if (!ok) return false;
-    m_audio = ReadFileBytes(plain);
-    m_embeddedCover = ReadFileBytes(coverPng);
-    m_folderCover = ReadFileBytes(coverJpg);
+    m_audio = ReadFileText(plain);
+    m_embeddedCover = ReadFileText(coverPng);
+    m_folderCover = ReadFileText(coverJpg);
     for (const auto& t : m_tracks) {
         const std::string tag = MakeId3Tag(t, t.embeddedCover ? m_embeddedCover : "");
         if (!WriteTaggedFile(m_root + "/" + t.uri, tag, m_audio)) return false;
@@ -274,7 +255,7 @@ bool CMpdInstance::WriteConfig() {
 
 bool CMpdInstance::Start(size_t expectedSongs) {
     if (m_pid > 0) return true;
-    if (m_port <= 0) m_port = FreeTcpPort();
+    if (m_port <= 0) m_port = FindFreePort();
     if (m_port <= 0 || !WriteConfig()) return false;
     const std::string conf = m_work.Path() + "/mpd.conf";
     const std::string out = m_work.Path() + "/mpd.stderr";
@@ -334,7 +315,7 @@ void CMpdInstance::Stop() {
 }
 
 std::string CMpdInstance::Log() const {
-    return ReadFileBytes(m_work.Path() + "/mpd.log") + ReadFileBytes(m_work.Path() + "/mpd.stderr");
+    return ReadFileText(m_work.Path() + "/mpd.log") + ReadFileText(m_work.Path() + "/mpd.stderr");
 }
 
 std::string CMpdInstance::Command(const std::string& line) const {
@@ -371,7 +352,7 @@ bool CMpdInstance::Mpc(const std::vector<std::string>& args, std::string* output
     argv.insert(argv.end(), args.begin(), args.end());
     const std::string out = m_work.Path() + "/mpc.out";
     const bool ok = RunCommand(argv, out);
-    if (output) *output = ReadFileBytes(out);
+    if (output) *output = ReadFileText(out);
     return ok;
 }
 

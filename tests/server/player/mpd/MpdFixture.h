@@ -126,10 +126,9 @@ private:
     pid_t m_pid = -1;
 };
 
-// Picks a TCP port on 127.0.0.1 that is free at the moment of the call.
-int FreeTcpPort();
 // Runs a program (looked up in PATH) and waits; true when it exited with 0.
 bool RunCommand(const std::vector<std::string>& argv, const std::string& stdoutFile = "");
-std::string ReadFileBytes(const std::string& path);
+// The ffmpeg command that writes a mono MP3 sine tone without any tag to `path`.
+std::vector<std::string> ToneCommand(int frequency, int seconds, const std::string& path);
 
 }  // namespace vantor::test

@@ -377,7 +377,7 @@ TEST_F(MpdIntegrationTest, AlbumArtAndMediaFilesOverHttp) {
     }
     ASSERT_GT(id, 0);
     EXPECT_EQ(HttpGet(web + "/media/" + std::to_string(id), body), 200);
-    EXPECT_TRUE(body == test::ReadFileBytes(Path("Late Set")));
+    EXPECT_TRUE(body == test::ReadFileText(Path("Late Set")));
 }
 
 // Last: it stops and restarts MPD under the running QRM.

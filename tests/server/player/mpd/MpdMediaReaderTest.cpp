@@ -6,6 +6,7 @@
 #include "server/core/Logger.h"
 #include "server/player/mpd/MpdMediaReader.h"
 #include "tests/server/player/mpd/MpdFixture.h"
+#include "tests/support/QrmProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -92,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Windows, MpdMediaReaderTest, ::testing::Values(1000u, 3
 TEST(MpdMediaReaderFailure, AnswersMinusOneWhenMpdIsNotThere) {
     CLogger logger;
     CMpdAddress address;
-    address.port = test::FreeTcpPort();
+    address.port = test::FindFreePort();
     CMPDMediaReader reader(logger, address, nullptr);
     CCollectingOwner owner;
     reader.SetOwner(&owner);
