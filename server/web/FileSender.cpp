@@ -36,26 +36,29 @@ private:
 
 // One buffer per thread, reused: receiver threads send file after file, and a fresh large
 // allocation per answer costs more than the copy it holds.
-std::vector<char>& ChunkBuffer(size_t headerSize) {
+std::vector<char>& ChunkBuffer(size_t prefixSize) {
     thread_local std::vector<char> buffer;
-    const size_t wanted = static_cast<size_t>(kChunkSize) + headerSize;
+    const size_t wanted = static_cast<size_t>(kChunkSize) + prefixSize;
     if (buffer.size() < wanted) buffer.resize(wanted);
     return buffer;
 }
 
-// Reads [first, last] and writes it. The first write also carries the header (already at
-// the start of the buffer, headerSize bytes), so small answers leave in one write.
-bool WriteSpan(int fd, int64_t first, int64_t last, size_t& headerSize, std::vector<char>& buffer,
-               const HttpWriteFn& write) {
-    int64_t offset = first;
-    while (offset <= last) {
-        int64_t want = std::min(kChunkSize, last - offset + 1);
-        ssize_t got = ::pread(fd, buffer.data() + headerSize, static_cast<size_t>(want), offset);
+// Reads the span in chunks and writes it. The first write also carries the prefix, so
+// small answers leave in one write.
+bool WriteFileChunks(std::string_view prefix, int fd, int64_t offset, int64_t length,
+                     const HttpWriteFn& write) {
+    std::vector<char>& buffer = ChunkBuffer(prefix.size());
+    std::copy(prefix.begin(), prefix.end(), buffer.begin());
+    size_t prefixSize = prefix.size();
+    const int64_t end = offset + length;
+    while (offset < end) {
+        const int64_t want = std::min(kChunkSize, end - offset);
+        ssize_t got = ::pread(fd, buffer.data() + prefixSize, static_cast<size_t>(want), offset);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false;  // the file shrank under us: the length is wrong now
         offset += got;
-        const size_t total = headerSize + static_cast<size_t>(got);
-        headerSize = 0;
+        const size_t total = prefixSize + static_cast<size_t>(got);
+        prefixSize = 0;
         if (!write(std::string_view(buffer.data(), total))) return false;
     }
     return true;
@@ -101,29 +104,20 @@ FileSendResult SendHttpFile(const std::string& path, const CHttpRequest& request
     }
     if (header) *header = head;
 
-    if (sendSpan) {
-        std::string_view prefix = head;
-        for (const CFileSpan& span : plan.spans) {
-            if (!sendSpan(prefix, file.Fd(), span.first, span.last - span.first + 1)) {
-                return FileSendResult::kWriteFailed;
-            }
-            prefix = {};
-        }
-        // An empty file: the header alone.
-        if (!prefix.empty() && !write(head)) return FileSendResult::kWriteFailed;
-        return FileSendResult::kSent;
-    }
-
-    std::vector<char>& buffer = ChunkBuffer(head.size());
-    std::copy(head.begin(), head.end(), buffer.begin());
-    size_t headerSize = head.size();
+    const HttpFileSpanFn chunked = [&write](std::string_view prefix, int fd, int64_t offset,
+                                            int64_t length) {
+        return WriteFileChunks(prefix, fd, offset, length, write);
+    };
+    const HttpFileSpanFn& send = sendSpan ? sendSpan : chunked;
+    std::string_view prefix = head;
     for (const CFileSpan& span : plan.spans) {
-        if (!WriteSpan(file.Fd(), span.first, span.last, headerSize, buffer, write)) {
+        if (!send(prefix, file.Fd(), span.first, span.last - span.first + 1)) {
             return FileSendResult::kWriteFailed;
         }
+        prefix = {};
     }
     // An empty file: the header alone.
-    if (headerSize > 0 && !write(head)) return FileSendResult::kWriteFailed;
+    if (!prefix.empty() && !write(head)) return FileSendResult::kWriteFailed;
     return FileSendResult::kSent;
 }
 
