@@ -17,6 +17,12 @@ ConnectionKeeper::~ConnectionKeeper() {
 }
 
 void ConnectionKeeper::Start(const std::string& server) {
+    Keep(server);
+    m_view.SetConnecting(true);
+    m_worker.Start(server, false);
+}
+
+void ConnectionKeeper::Keep(const std::string& server) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_server = server;
@@ -27,8 +33,6 @@ void ConnectionKeeper::Start(const std::string& server) {
             m_post([this, up] { up ? OnNetworkUp() : OnNetworkDown(); });
         });
     }
-    m_view.SetConnecting(true);
-    m_worker.Start(server, false);
 }
 
 void ConnectionKeeper::Stop() {

@@ -37,6 +37,8 @@ public:
 
     // Connects to `server` ("" finds one) and keeps the link connected from then on.
     void Start(const std::string& server);
+    // Keeps an already connected link connected to `server`, without connecting now.
+    void Keep(const std::string& server);
     // Cancels a running worker and stops reconnecting (the client exits or disconnects).
     void Stop();
 
