@@ -23,7 +23,7 @@ constexpr std::array<std::pair<int32_t, const char*>, 35> kNamed{{
 }};
 
 std::string Format(const char* format, int32_t value) {
-    char text[32];
+    char text[96];
     std::snprintf(text, sizeof text, format, value);
     return text;
 }
