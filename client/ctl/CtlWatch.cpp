@@ -65,6 +65,7 @@ int WatchCommand(CtlSession& session, const Arguments& args) {
     const std::string server = link.ServerName();
     link.SetListener(&view);
     keeper.Keep(server);
+    std::fprintf(stderr, "vantorctl: watching %s\n", server.c_str());
 
     int signal = 0;
     sigwait(&stop, &signal);

@@ -34,6 +34,22 @@ size_t WriteToMemory(char* data, size_t size, size_t count, void* sink) {
     return bytes;
 }
 
+// Servers name files as they are ("Late Set.png"): characters a URL can't carry as they are
+// are percent-encoded; everything else, "%" included, stays.
+std::string EncodeUnsafe(const std::string& url) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : url) {
+        if (c <= 0x20 || c >= 0x7F || c == '"' || c == '<' || c == '>' || c == '\\' ||
+            c == '^' || c == '`' || c == '{' || c == '|' || c == '}') {
+            out += {'%', kHex[c >> 4], kHex[c & 15]};
+        } else {
+            out.push_back(static_cast<char>(c));
+        }
+    }
+    return out;
+}
+
 FetchResult Perform(const std::string& url, long timeoutSeconds, curl_write_callback write,
                     void* target) {
     static std::once_flag init;
@@ -44,7 +60,8 @@ FetchResult Perform(const std::string& url, long timeoutSeconds, curl_write_call
         result.error = "cannot start a transfer";
         return result;
     }
-    curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+    const std::string safeUrl = EncodeUnsafe(url);
+    curl_easy_setopt(curl.get(), CURLOPT_URL, safeUrl.c_str());
     curl_easy_setopt(curl.get(), CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
     // The server is on the local network: never through a proxy.
