@@ -1,6 +1,9 @@
 #include "client/link/ServerConnection.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <pthread.h>
+#include <sys/socket.h>
 
 #include "client/link/MessageFramer.h"
 #include "client/link/ServerAddress.h"
@@ -29,6 +32,9 @@ bool ServerConnection::Open(const std::string& host, int remotePort) {
     if (address.empty()) return false;
     auto session = std::make_shared<Session>();
     if (!session->socket.Connect(address, remotePort, m_connectTimeoutMs)) return false;
+    // Each document goes out in one send: nothing is gained by holding it back.
+    const int on = 1;
+    ::setsockopt(session->socket.Descriptor(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 
     std::lock_guard<std::mutex> lock(m_mutex);
     m_session = session;
