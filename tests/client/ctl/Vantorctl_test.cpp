@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/Registry.h"
 #include "protocol/Xml.h"
 #include "tests/client/ctl/JsonReader.h"
 #include "tests/client/link/LinkTestSupport.h"
@@ -208,6 +209,24 @@ TEST_F(VantorctlTest, WatchPrintsEventsAsTheyCome) {
         EXPECT_FALSE(event["event"].text.empty());
     }
     std::filesystem::remove_all(dir);
+}
+
+TEST_F(VantorctlTest, ServersAreFoundThroughTheClientsDiscoverySettings) {
+    CRegistry registry(*s_registry);
+    const std::string key = "SOFTWARE\\Quillmere\\Vantor Desktop Client";
+    ASSERT_TRUE(registry.CreateKey(RegistryRoot::LocalMachine, key));
+    ASSERT_TRUE(registry.SetString(RegistryRoot::LocalMachine, key, "DiscoveryAddress", "127.0.0.1"));
+    ASSERT_TRUE(registry.SetDword(RegistryRoot::LocalMachine, key, "DiscoveryPort",
+                                  static_cast<uint32_t>(s_qrm->DiscoveryPort())));
+    ASSERT_TRUE(registry.SetString(RegistryRoot::LocalMachine, key, "ConnectionPort",
+                                   std::to_string(s_qrm->XmlPort())));
+    const test::JsonValue servers = Json({"servers"});
+    ASSERT_FALSE(servers["servers"].items.empty());
+    // Without --server the first one found is used.
+    const CtlRun volume = Ctl({"volume"}, false);
+    EXPECT_EQ(volume.status, 0) << volume.output;
+    EXPECT_EQ(volume.output, "volume: 50\n");
+    ASSERT_TRUE(registry.DeleteKey(RegistryRoot::LocalMachine, key));
 }
 
 TEST_F(VantorctlTest, ExitStatusesTellWhatWentWrong) {
