@@ -73,9 +73,10 @@ int main() {
         std::fprintf(stderr, "cannot connect\n");
         return 1;
     }
-    std::printf("%d round trips per run, %d runs, one connection each, requests one after the "
-                "other\n\n",
-                kRoundTrips, kRuns);
+    std::printf(
+        "%d round trips per run, %d runs, one connection each, requests one after the "
+        "other\n\n",
+        kRoundTrips, kRuns);
     std::printf("| Request | Link SendAndWait per second | Raw socket per second |\n");
     std::printf("|---|---|---|\n");
     for (int32_t type : {msg::GetErrorDetailsRequest, msg::GetVolumeRequest}) {

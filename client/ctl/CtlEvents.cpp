@@ -58,7 +58,8 @@ EventText DescribeEvent(const CMessage& event) {
         }
         case msg::RepeatStateChangedEvent: {
             const bool on = As<CRepeatStateEvent>(event).Body().repeatState;
-            return Make("repeat", on ? "on" : "off", json.Text("event", "repeat").Flag("repeat", on));
+            return Make("repeat", on ? "on" : "off",
+                        json.Text("event", "repeat").Flag("repeat", on));
         }
         case msg::PlaylistChangedEvent:
             return Make("playlist", "changed", json.Text("event", "playlist"));
@@ -66,10 +67,9 @@ EventText DescribeEvent(const CMessage& event) {
             return Make("library", "changed", json.Text("event", "library"));
         case msg::EqChangedEvent: {
             const CEqSettings& eq = As<CEqEvent>(event).Body();
-            return Make("eq", eq.enabled ? "on" : "off",
-                        json.Text("event", "eq")
-                            .Flag("enabled", eq.enabled)
-                            .Number("preamp", eq.preamp));
+            return Make(
+                "eq", eq.enabled ? "on" : "off",
+                json.Text("event", "eq").Flag("enabled", eq.enabled).Number("preamp", eq.preamp));
         }
         default:
             return {"", json.Text("event", event.TypeName())};

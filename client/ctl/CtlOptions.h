@@ -11,9 +11,9 @@ namespace vantor::ctl {
 // Exit statuses.
 enum ExitStatus : int {
     kExitOk = 0,
-    kExitUsage = 1,      // bad command line, or a failure on this side
-    kExitNoServer = 2,   // no server reached, or it stopped answering
-    kExitServerCode = 3, // the server answered with a result code other than 0
+    kExitUsage = 1,       // bad command line, or a failure on this side
+    kExitNoServer = 2,    // no server reached, or it stopped answering
+    kExitServerCode = 3,  // the server answered with a result code other than 0
 };
 
 struct Options {

@@ -72,11 +72,13 @@ int StatusCommand(CtlSession& session, const Arguments&) {
         media = client::ResponseAs<CCurrentMediaResponse>(b, msg::GetCurrentMediaResponse);
     }
     if (status == kExitOk)
-        status = Ask(session, msg::GetPlayPositionRequest, msg::GetPlayPositionResponse, position, c);
+        status =
+            Ask(session, msg::GetPlayPositionRequest, msg::GetPlayPositionResponse, position, c);
     if (status == kExitOk)
         status = Ask(session, msg::GetVolumeRequest, msg::GetVolumeResponse, volume, d);
     if (status == kExitOk)
-        status = Ask(session, msg::GetShuffleStateRequest, msg::GetShuffleStateResponse, shuffle, e);
+        status =
+            Ask(session, msg::GetShuffleStateRequest, msg::GetShuffleStateResponse, shuffle, e);
     if (status == kExitOk)
         status = Ask(session, msg::GetRepeatStateRequest, msg::GetRepeatStateResponse, repeat, f);
     if (status != kExitOk) return status;
@@ -121,8 +123,8 @@ int TransportCommand(CtlSession& session, const std::string& command) {
 int ToggleCommand(CtlSession& session, const Arguments&) {
     std::unique_ptr<CResponseMessage> holder;
     const CPlayingStateResponse* state = nullptr;
-    int status = Ask(session, msg::GetPlayingStateRequest, msg::GetPlayingStateResponse, state,
-                     holder);
+    int status =
+        Ask(session, msg::GetPlayingStateRequest, msg::GetPlayingStateResponse, state, holder);
     if (status != kExitOk) return status;
     const bool playing = state->Body().playingState == kPlaying;
     status = session.Call(requests::Plain(playing ? msg::PauseRequest : msg::PlayRequest));
@@ -160,7 +162,8 @@ int VolumeCommand(CtlSession& session, const Arguments& args) {
         status = session.Call(requests::SetVolume(volume));
         if (status != kExitOk) return status;
     }
-    session.Out().Answer("volume: " + std::to_string(volume), JsonObject().Number("volume", volume));
+    session.Out().Answer("volume: " + std::to_string(volume),
+                         JsonObject().Number("volume", volume));
     return kExitOk;
 }
 
@@ -230,9 +233,9 @@ int EqCommand(CtlSession& session, const Arguments& args) {
         bands += (bands.empty() ? "" : " ") + std::to_string(band);
         bandTexts.push_back(std::to_string(band));
     }
-    std::string plain = "enabled: " + OnOff(settings.enabled) + "\nautoload: " +
-                        OnOff(settings.autoLoad) + "\npreamp: " + std::to_string(settings.preamp) +
-                        "\nbands: " + bands + "\npresets:";
+    std::string plain =
+        "enabled: " + OnOff(settings.enabled) + "\nautoload: " + OnOff(settings.autoLoad) +
+        "\npreamp: " + std::to_string(settings.preamp) + "\nbands: " + bands + "\npresets:";
     for (const auto& name : presets->Body().presets) plain += "\n  " + name;
     JsonObject json;
     json.Flag("enabled", settings.enabled)
@@ -255,7 +258,8 @@ int ArtCommand(CtlSession& session, const Arguments& args) {
     if (status != kExitOk) return status;
     const std::string url =
         client::ClientUpdater::DownloadLocation(art->Body().artURL, session.Link().ServerHost());
-    const client::FetchResult fetched = client::FetchToFile(url, args[0], std::max(30, session.Opts().timeoutSeconds));
+    const client::FetchResult fetched =
+        client::FetchToFile(url, args[0], std::max(30, session.Opts().timeoutSeconds));
     if (!fetched.Ok()) {
         Output::Error("cannot fetch " + url + ": " + fetched.error);
         return fetched.status == 0 ? kExitNoServer : kExitServerCode;

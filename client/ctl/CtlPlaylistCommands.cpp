@@ -68,8 +68,8 @@ int QueueCommand(CtlSession& session, const Arguments&) {
     auto ask = requests::Plain(msg::GetPlaylistPositionRequest);
     int status = session.Call(*ask, holder);
     if (status != kExitOk) return status;
-    const auto* position = client::ResponseAs<CPositionResponse>(holder,
-                                                                 msg::GetPlaylistPositionResponse);
+    const auto* position =
+        client::ResponseAs<CPositionResponse>(holder, msg::GetPlaylistPositionResponse);
     const int32_t current = position ? position->Body().position : -1;
 
     std::vector<std::string> items;
@@ -114,10 +114,10 @@ int AddCommand(CtlSession& session, const std::string& command, const Arguments&
         return kExitUsage;
     }
     const CMediaSelector selector = Selector(args[0]);
-    return Simple(session,
-                  command == "add" ? requests::PlaylistAdd(selector, -1)
-                                   : requests::PlayMedia(selector),
-                  command);
+    return Simple(
+        session,
+        command == "add" ? requests::PlaylistAdd(selector, -1) : requests::PlayMedia(selector),
+        command);
 }
 
 int RemoveCommand(CtlSession& session, const Arguments& args) {

@@ -68,8 +68,8 @@ int CtlSession::CheckForUpdate(bool& updated) {
         Output::Error("the server does not answer");
         return kExitNoServer;
     }
-    const auto* offer = client::ResponseAs<CClientVersionResponse>(response,
-                                                                   msg::GetClientVersionResponse);
+    const auto* offer =
+        client::ResponseAs<CClientVersionResponse>(response, msg::GetClientVersionResponse);
     // No update description for this platform on the server: nothing to offer.
     if (!offer || offer->ReturnCode() != kResultSuccess) return kExitOk;
     CtlPrompt prompt(m_options.yes);

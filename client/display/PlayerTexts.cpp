@@ -25,8 +25,10 @@ std::string TitleLine(const CCurrentMedia& media) {
 std::string WithoutAccents(const std::string& text) {
     // Base letters of U+00C0..U+00FF; '\0' keeps the character as it is.
     static const char kBase[] =
-        "AAAAAAACEEEEIIII" "\0NOOOOO\0\0UUUU\0\0\0"
-        "aaaaaaaceeeeiiii" "\0nooooo\0\0uuuu\0\0\0";
+        "AAAAAAACEEEEIIII"
+        "\0NOOOOO\0\0UUUU\0\0\0"
+        "aaaaaaaceeeeiiii"
+        "\0nooooo\0\0uuuu\0\0\0";
     std::string out;
     out.reserve(text.size());
     size_t pos = 0;

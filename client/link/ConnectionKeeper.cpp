@@ -29,9 +29,8 @@ void ConnectionKeeper::Keep(const std::string& server) {
         m_exiting = false;
     }
     if (m_monitor) {
-        m_monitor->Start([this](bool up) {
-            m_post([this, up] { up ? OnNetworkUp() : OnNetworkDown(); });
-        });
+        m_monitor->Start(
+            [this](bool up) { m_post([this, up] { up ? OnNetworkUp() : OnNetworkDown(); }); });
     }
 }
 
@@ -99,8 +98,10 @@ void ConnectionKeeper::StopTimer() {
         timer = std::move(m_timer);
     }
     m_timerWake.notify_all();
-    if (timer.joinable() && timer.get_id() != std::this_thread::get_id()) timer.join();
-    else if (timer.joinable()) timer.detach();
+    if (timer.joinable() && timer.get_id() != std::this_thread::get_id())
+        timer.join();
+    else if (timer.joinable())
+        timer.detach();
 }
 
 }  // namespace vantor::client

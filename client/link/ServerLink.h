@@ -46,8 +46,7 @@ struct LinkEndpoints {
 // The response as its class when it is of `type` (a msg:: id), else null.
 template <class T>
 const T* ResponseAs(const std::unique_ptr<CResponseMessage>& response, int32_t type) {
-    return response && response->TypeId() == type ? static_cast<const T*>(response.get())
-                                                  : nullptr;
+    return response && response->TypeId() == type ? static_cast<const T*>(response.get()) : nullptr;
 }
 
 class ServerLink {

@@ -73,7 +73,8 @@ void ServerLink::HandleAsyncResponse(const CRequestMessage& request,
             break;
         case msg::GetShuffleStateResponse: {
             const bool on = As<CShuffleStateResponse>(response).Body().shuffleState;
-            if (ok && Replace(&PlayerState::shuffle, on) && listener) listener->OnShuffleChanged(on);
+            if (ok && Replace(&PlayerState::shuffle, on) && listener)
+                listener->OnShuffleChanged(on);
             break;
         }
         case msg::GetRepeatStateResponse: {
@@ -82,7 +83,8 @@ void ServerLink::HandleAsyncResponse(const CRequestMessage& request,
             break;
         }
         case msg::GetAlbumArtResponse:
-            if (listener) listener->OnAlbumArtReceived(As<CAlbumArtResponse>(response).Body().artURL);
+            if (listener)
+                listener->OnAlbumArtReceived(As<CAlbumArtResponse>(response).Body().artURL);
             break;
         case msg::GetCurrentMediaResponse: {
             if (!ok) break;
@@ -142,7 +144,8 @@ void ServerLink::HandleEvent(const CMessage& event) {
         }
         case msg::VolumeChangedEvent: {
             const int32_t volume = As<CVolumeEvent>(event).Body().volume;
-            if (Replace(&PlayerState::volume, volume) && listener) listener->OnVolumeChanged(volume);
+            if (Replace(&PlayerState::volume, volume) && listener)
+                listener->OnVolumeChanged(volume);
             break;
         }
         case msg::PlaylistPositionChangedEvent: {
@@ -171,7 +174,8 @@ void ServerLink::HandleEvent(const CMessage& event) {
             if (listener) listener->OnPlaylistChanged();
             break;
         case msg::EqChangedEvent:
-            if (ReplaceEq(As<CEqEvent>(event).Body()) && listener) listener->OnEqChanged(State().eq);
+            if (ReplaceEq(As<CEqEvent>(event).Body()) && listener)
+                listener->OnEqChanged(State().eq);
             break;
         case msg::MediaLibraryChangedEvent:
             if (listener) listener->OnMediaLibraryChanged();

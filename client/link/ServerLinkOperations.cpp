@@ -6,11 +6,10 @@
 namespace vantor::client {
 
 void ServerLink::RequestInitialState() {
-    for (int32_t type : {msg::GetPlayerCapabilitiesRequest, msg::GetVolumeRequest,
-                         msg::GetPlayingStateRequest, msg::GetCurrentMediaRequest,
-                         msg::GetPlaylistPositionRequest, msg::GetShuffleStateRequest,
-                         msg::GetRepeatStateRequest, msg::GetPlayPositionRequest,
-                         msg::GetEqRequest}) {
+    for (int32_t type :
+         {msg::GetPlayerCapabilitiesRequest, msg::GetVolumeRequest, msg::GetPlayingStateRequest,
+          msg::GetCurrentMediaRequest, msg::GetPlaylistPositionRequest, msg::GetShuffleStateRequest,
+          msg::GetRepeatStateRequest, msg::GetPlayPositionRequest, msg::GetEqRequest}) {
         SendAsync(requests::Plain(type));
     }
 }

@@ -7,9 +7,9 @@ namespace vantor::client {
 namespace {
 
 constexpr std::array<std::string_view, kActionCount> kNames = {
-    "Play",           "Pause",           "Play/Pause (Toggle)", "Stop",
-    "Next Song",      "Previous Song",   "Increase Volume",     "Decrease Volume",
-    "Toggle Repeat",  "Toggle Shuffle",  "Fast Forward 5 sec.", "Rewind 5 sec.",
+    "Play",          "Pause",          "Play/Pause (Toggle)", "Stop",
+    "Next Song",     "Previous Song",  "Increase Volume",     "Decrease Volume",
+    "Toggle Repeat", "Toggle Shuffle", "Fast Forward 5 sec.", "Rewind 5 sec.",
     "Now Playing",
 };
 

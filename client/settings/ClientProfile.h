@@ -9,11 +9,11 @@
 namespace vantor::client {
 
 struct ClientProfile {
-    std::string registryKey;       // below HKEY_LOCAL_MACHINE
-    std::string platform;          // sent with GetClientVersionRequest
-    std::string version;           // own version, four numbers
+    std::string registryKey;  // below HKEY_LOCAL_MACHINE
+    std::string platform;     // sent with GetClientVersionRequest
+    std::string version;      // own version, four numbers
     bool handheld = false;
-    bool vga = false;              // handheld screens at least 480 pixels wide
+    bool vga = false;  // handheld screens at least 480 pixels wide
     // Folder used when the setting InstallDir is absent (ends with "/").
     std::string defaultInstallFolder;
 

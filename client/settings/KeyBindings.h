@@ -55,8 +55,7 @@ public:
     void Set(int32_t action, KeyBinding binding);
 
     // `platformNames` names the handheld's hardware buttons (see KeyName).
-    BindAttempt TryBind(int32_t action, int32_t keyCode,
-                        const CRegistry* platformNames = nullptr);
+    BindAttempt TryBind(int32_t action, int32_t keyCode, const CRegistry* platformNames = nullptr);
     // Binds the key to `action`, unbinding it from any other action.
     void ReplaceBinding(int32_t action, int32_t keyCode);
     // "Release Button": the action becomes unbound.

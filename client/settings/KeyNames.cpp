@@ -11,15 +11,13 @@ namespace vantor::client {
 namespace {
 
 constexpr std::array<std::pair<int32_t, const char*>, 35> kNamed{{
-    {0x08, "Backspace"}, {0x09, "Tab"},      {0x0C, "Clear"},    {0x0D, "Enter"},
-    {0x10, "Shift"},     {0x11, "Ctrl"},     {0x1B, "Esc"},      {0x20, "Space"},
-    {0x21, "Page Up"},   {0x22, "Page Down"}, {0x23, "End"},     {0x24, "Home"},
-    {0x25, "Left"},      {0x26, "Up"},       {0x27, "Right"},    {0x28, "Down"},
-    {0x2D, "Insert"},    {0x2E, "Delete"},   {0x6A, "Num *"},    {0x6B, "Num +"},
-    {0x6D, "Num -"},     {0x6E, "Num ."},    {0x6F, "Num /"},    {0x86, "Center"},
-    {0xBA, ";"},         {0xBB, "="},        {0xBC, ","},        {0xBD, "-"},
-    {0xBE, "."},         {0xBF, "/"},        {0xC0, "`"},        {0xDB, "["},
-    {0xDC, "\\"},        {0xDD, "]"},        {0xDE, "'"},
+    {0x08, "Backspace"}, {0x09, "Tab"},    {0x0C, "Clear"},  {0x0D, "Enter"},   {0x10, "Shift"},
+    {0x11, "Ctrl"},      {0x1B, "Esc"},    {0x20, "Space"},  {0x21, "Page Up"}, {0x22, "Page Down"},
+    {0x23, "End"},       {0x24, "Home"},   {0x25, "Left"},   {0x26, "Up"},      {0x27, "Right"},
+    {0x28, "Down"},      {0x2D, "Insert"}, {0x2E, "Delete"}, {0x6A, "Num *"},   {0x6B, "Num +"},
+    {0x6D, "Num -"},     {0x6E, "Num ."},  {0x6F, "Num /"},  {0x86, "Center"},  {0xBA, ";"},
+    {0xBB, "="},         {0xBC, ","},      {0xBD, "-"},      {0xBE, "."},       {0xBF, "/"},
+    {0xC0, "`"},         {0xDB, "["},      {0xDC, "\\"},     {0xDD, "]"},       {0xDE, "'"},
 }};
 
 std::string Format(const char* format, int32_t value) {

@@ -43,7 +43,8 @@ bool SkinDocument::Parse(const std::string& text) {
             if (m_current >= 0) {
                 SkinElement& element = m_elements[static_cast<size_t>(m_current)];
                 const size_t start = m_contentStart[static_cast<size_t>(m_current)];
-                if (!element.hasChildren && pos >= start) element.text = text.substr(start, pos - start);
+                if (!element.hasChildren && pos >= start)
+                    element.text = text.substr(start, pos - start);
                 m_current = element.parent;
             }
         } else {
@@ -77,8 +78,8 @@ void SkinDocument::ReadTag(std::string_view tag, size_t tagEnd) {
         if (end == std::string_view::npos) break;
         std::string_view name = inner.substr(pos, equals - pos);
         while (!name.empty() && IsSpace(name.back())) name.remove_suffix(1);
-        element.attributes.emplace_back(std::string(name),
-                                        ReplaceSkinEntities(inner.substr(open + 1, end - open - 1)));
+        element.attributes.emplace_back(
+            std::string(name), ReplaceSkinEntities(inner.substr(open + 1, end - open - 1)));
         pos = end + 1;
     }
 
@@ -106,7 +107,8 @@ std::vector<int> SkinDocument::Children(int parent) const {
 
 int SkinDocument::FindChild(int parent, std::string_view name) const {
     for (size_t i = 0; i < m_elements.size(); ++i) {
-        if (m_elements[i].parent == parent && m_elements[i].name == name) return static_cast<int>(i);
+        if (m_elements[i].parent == parent && m_elements[i].name == name)
+            return static_cast<int>(i);
     }
     return -1;
 }

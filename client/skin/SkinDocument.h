@@ -20,8 +20,8 @@ namespace vantor::skin {
 struct SkinElement {
     std::string name;
     std::vector<std::pair<std::string, std::string>> attributes;  // in document order
-    std::string text;     // only for elements without children
-    int parent = -1;      // index into the document's elements; -1 for a top-level element
+    std::string text;  // only for elements without children
+    int parent = -1;   // index into the document's elements; -1 for a top-level element
     bool hasChildren = false;
 };
 

@@ -15,16 +15,16 @@ namespace vantor::skin {
 struct FontDescription {
     std::string name;
     std::string face;
-    int32_t sizePoints = 0;    // never below 0
-    int32_t height = 0;        // device units for the skin's pixels per inch; see HeightFor
-    std::string weightName;    // "normal" when the skin gave none
-    int32_t weight = 400;      // 100 (thin) to 900 (heavy)
+    int32_t sizePoints = 0;  // never below 0
+    int32_t height = 0;      // device units for the skin's pixels per inch; see HeightFor
+    std::string weightName;  // "normal" when the skin gave none
+    int32_t weight = 400;    // 100 (thin) to 900 (heavy)
     bool italic = false;
     bool underline = false;
-    std::optional<Rgb> colour; // set only when the skin gave one
-    std::string qualityName;   // "default" when the skin gave none
-    int32_t quality = 0;       // 0 default, 1 draft, 3 non-antialiased, 4 antialiased,
-                               // 5 cleartype, 6 cleartype.compat
+    std::optional<Rgb> colour;  // set only when the skin gave one
+    std::string qualityName;    // "default" when the skin gave none
+    int32_t quality = 0;        // 0 default, 1 draft, 3 non-antialiased, 4 antialiased,
+                                // 5 cleartype, 6 cleartype.compat
 
     // -(size x pixelsPerInch) / 72, truncated toward zero: negative means "character
     // height in pixels", as font systems take it; 0 is the toolkit's default height.

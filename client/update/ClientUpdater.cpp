@@ -38,8 +38,8 @@ std::string ClientUpdater::InstallerPath(const std::string& url, const std::stri
 
 UpdateOutcome ClientUpdater::OnClientVersion(const CClientVersionBody& offer,
                                              const UpdateContext& context) {
-    const bool newer = ClientVersion::Parse(offer.version)
-                           .IsNewerThan(ClientVersion::Parse(context.ownVersion));
+    const bool newer =
+        ClientVersion::Parse(offer.version).IsNewerThan(ClientVersion::Parse(context.ownVersion));
     UpdateOutcome outcome = UpdateOutcome::kNoUpdate;
     if (newer) {
         outcome = UpdateOutcome::kDeclined;

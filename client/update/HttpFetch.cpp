@@ -40,8 +40,8 @@ std::string EncodeUnsafe(const std::string& url) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : url) {
-        if (c <= 0x20 || c >= 0x7F || c == '"' || c == '<' || c == '>' || c == '\\' ||
-            c == '^' || c == '`' || c == '{' || c == '|' || c == '}') {
+        if (c <= 0x20 || c >= 0x7F || c == '"' || c == '<' || c == '>' || c == '\\' || c == '^' ||
+            c == '`' || c == '{' || c == '|' || c == '}') {
             out += {'%', kHex[c >> 4], kHex[c & 15]};
         } else {
             out.push_back(static_cast<char>(c));

@@ -7,8 +7,8 @@
 namespace vantor::client {
 
 struct FetchResult {
-    long status = 0;     // the HTTP status; 0 when nothing answered
-    std::string error;   // why it failed, for messages
+    long status = 0;    // the HTTP status; 0 when nothing answered
+    std::string error;  // why it failed, for messages
     bool Ok() const { return status == 200; }
 };
 

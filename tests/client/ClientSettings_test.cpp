@@ -97,7 +97,8 @@ TEST(KeyNamesTest, NamesFollowTheTable) {
 }
 
 TEST_F(ClientSettingsTest, HardwareButtonsTakeThePlatformsNames) {
-    ASSERT_TRUE(m_registry.CreateKey(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shell\\Keys\\40C1"));
+    ASSERT_TRUE(
+        m_registry.CreateKey(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shell\\Keys\\40C1"));
     ASSERT_TRUE(m_registry.SetString(RegistryRoot::LocalMachine,
                                      "SOFTWARE\\Microsoft\\Shell\\Keys\\40C1", "Name", "Calendar"));
     EXPECT_EQ(KeyName(0xC1, &m_registry), "Calendar");

@@ -56,19 +56,20 @@ protected:
     }
 
     void Describe(const std::string& version, const std::string& checksum) {
-        ASSERT_TRUE(test::WriteFileText(
-            m_work + "clients/linux.xml",
-            "<VersionInformation><Name>Vantor</Name><Version>" + version +
-                "</Version><Parameters>--quiet \"/opt/my dir\"</Parameters>"
-                "<UpdateURL>setup.sh</UpdateURL><Checksum>" +
-                checksum + "</Checksum></VersionInformation>"));
+        ASSERT_TRUE(
+            test::WriteFileText(m_work + "clients/linux.xml",
+                                "<VersionInformation><Name>Vantor</Name><Version>" + version +
+                                    "</Version><Parameters>--quiet \"/opt/my dir\"</Parameters>"
+                                    "<UpdateURL>setup.sh</UpdateURL><Checksum>" +
+                                    checksum + "</Checksum></VersionInformation>"));
     }
 
     CClientVersionBody Offer() {
         auto request = requests::GetClientVersion("linux");
         std::unique_ptr<CResponseMessage> response;
         EXPECT_EQ(m_link.SendAndWait(*request, response), kLinkOk);
-        const auto* offer = ResponseAs<CClientVersionResponse>(response, msg::GetClientVersionResponse);
+        const auto* offer =
+            ResponseAs<CClientVersionResponse>(response, msg::GetClientVersionResponse);
         EXPECT_NE(offer, nullptr);
         EXPECT_EQ(offer->ReturnCode(), 0);
         return offer ? offer->Body() : CClientVersionBody{};
@@ -102,8 +103,9 @@ TEST_F(ClientUpdateTest, ANewerVersionIsDownloadedCheckedAndStarted) {
                   "Downloading update...", "Applying update..."}));
     EXPECT_EQ(test::ReadFileText(m_install + "setup.sh"), m_installer);
     ASSERT_TRUE(test::WaitUntil([&] { return fs::exists(m_install + "arguments.txt"); }));
-    EXPECT_TRUE(test::WaitUntil(
-        [&] { return test::ReadFileText(m_install + "arguments.txt") == "--quiet\n/opt/my dir\n"; }));
+    EXPECT_TRUE(test::WaitUntil([&] {
+        return test::ReadFileText(m_install + "arguments.txt") == "--quiet\n/opt/my dir\n";
+    }));
 }
 
 TEST_F(ClientUpdateTest, AChecksumThatDiffersFailsTheUpdate) {

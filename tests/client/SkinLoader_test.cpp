@@ -68,9 +68,9 @@ TEST_F(SkinLoaderTest, ReadsEveryElementWithItsRulesAndDefaults) {
     const WindowComponent* list = skin.FindWindowComponent("playlist.main");
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->rect, (Rect{10, 20, 210, 120}));
-    EXPECT_EQ(list->backColour, (Rgb{0, 0, 255}));                // pure blue
-    EXPECT_EQ(list->foreColour, (Rgb{0, 0, 0}));                  // no "," is black
-    EXPECT_EQ(list->selectColour, (Rgb{300 % 256, 255, 7}));      // modulo 256
+    EXPECT_EQ(list->backColour, (Rgb{0, 0, 255}));            // pure blue
+    EXPECT_EQ(list->foreColour, (Rgb{0, 0, 0}));              // no "," is black
+    EXPECT_EQ(list->selectColour, (Rgb{300 % 256, 255, 7}));  // modulo 256
 
     const FontDescription* title = skin.FindFont("title");
     ASSERT_NE(title, nullptr);

@@ -64,14 +64,19 @@ private:
             }
             if (m_pos >= m_text.size()) return false;
             const char e = m_text[m_pos++];
-            if (e == 'n') out.push_back('\n');
-            else if (e == 't') out.push_back('\t');
-            else if (e == 'r') out.push_back('\r');
+            if (e == 'n')
+                out.push_back('\n');
+            else if (e == 't')
+                out.push_back('\t');
+            else if (e == 'r')
+                out.push_back('\r');
             else if (e == 'u') {
                 if (m_pos + 4 > m_text.size()) return false;
-                out.push_back(static_cast<char>(std::strtol(m_text.substr(m_pos, 4).c_str(), nullptr, 16)));
+                out.push_back(
+                    static_cast<char>(std::strtol(m_text.substr(m_pos, 4).c_str(), nullptr, 16)));
                 m_pos += 4;
-            } else out.push_back(e);
+            } else
+                out.push_back(e);
         }
         return false;
     }

@@ -64,7 +64,9 @@ protected:
         s_mpd->Command("command_list_begin\nclear\nstop\nsetvol 50\ncommand_list_end");
         // Browsing answers "indexing" until the library's first update is done.
         ASSERT_TRUE(test::WaitUntil(
-            [] { return Ctl({"browse", "\\Music\\Genres"}).output.find("Rock") != std::string::npos; },
+            [] {
+                return Ctl({"browse", "\\Music\\Genres"}).output.find("Rock") != std::string::npos;
+            },
             30000));
     }
 
@@ -135,10 +137,12 @@ TEST_F(VantorctlTest, DrivesThePlayerAndThePlaylist) {
     EXPECT_EQ(Ctl({"rate", "4"}).status, 0);
     test::CXmlTestClient client;
     ASSERT_TRUE(client.Connect(s_qrm->XmlPort()));
-    ASSERT_TRUE(client.SendDocument("<GetTrackRatingRequest><requestId>7</requestId>"
-                                    "</GetTrackRatingRequest>"));
+    ASSERT_TRUE(
+        client.SendDocument("<GetTrackRatingRequest><requestId>7</requestId>"
+                            "</GetTrackRatingRequest>"));
     std::optional<std::string> rating;
-    while ((rating = client.ReadDocument()) && GetRootElementName(*rating) != "GetTrackRatingResponse") {
+    while ((rating = client.ReadDocument()) &&
+           GetRootElementName(*rating) != "GetTrackRatingResponse") {
     }
     ASSERT_TRUE(rating);
     EXPECT_EQ(GetElementInt(*rating, "rating"), 80);
@@ -215,7 +219,8 @@ TEST_F(VantorctlTest, ServersAreFoundThroughTheClientsDiscoverySettings) {
     CRegistry registry(*s_registry);
     const std::string key = "SOFTWARE\\Quillmere\\Vantor Desktop Client";
     ASSERT_TRUE(registry.CreateKey(RegistryRoot::LocalMachine, key));
-    ASSERT_TRUE(registry.SetString(RegistryRoot::LocalMachine, key, "DiscoveryAddress", "127.0.0.1"));
+    ASSERT_TRUE(
+        registry.SetString(RegistryRoot::LocalMachine, key, "DiscoveryAddress", "127.0.0.1"));
     ASSERT_TRUE(registry.SetDword(RegistryRoot::LocalMachine, key, "DiscoveryPort",
                                   static_cast<uint32_t>(s_qrm->DiscoveryPort())));
     ASSERT_TRUE(registry.SetString(RegistryRoot::LocalMachine, key, "ConnectionPort",

@@ -55,8 +55,12 @@ TEST(DiscoveryTest, RepliesAreReadAsServersWriteThem) {
         if (got != 3 || std::string(request, 3) != "\x01\x00\xFF"s) return;
         // Wrong first bytes are passed over; the sender's own address listed again is
         // added once; an entry that is no address is not taken.
-        const std::string wrong = "\x02\x00\x09" "10.9.9.9"s;
-        const std::string reply = "\x01\x00\x1C" "127.0.0.1,10.1.2.3,bad.name,10.1.2.3"s;
+        const std::string wrong =
+            "\x02\x00\x09"
+            "10.9.9.9"s;
+        const std::string reply =
+            "\x01\x00\x1C"
+            "127.0.0.1,10.1.2.3,bad.name,10.1.2.3"s;
         responder.SendTo(wrong.data(), wrong.size(), from, port);
         responder.SendTo(reply.data(), reply.size(), from, port);
     });

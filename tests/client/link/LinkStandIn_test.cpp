@@ -46,7 +46,8 @@ std::string Event(const std::string& type, const std::string& body) {
 TEST_F(LinkStandInTest, WholeDocumentsInOrderWhateverTheReceivesAndNotUtf8Dropped) {
     const std::string v = Event("VolumeChangedEvent", "<volume>11</volume>");
     // Two documents in one send.
-    ASSERT_TRUE(m_server.Send(v + "\0"s + Event("VolumeChangedEvent", "<volume>12</volume>") + "\0"s));
+    ASSERT_TRUE(
+        m_server.Send(v + "\0"s + Event("VolumeChangedEvent", "<volume>12</volume>") + "\0"s));
     ASSERT_TRUE(m_listener.WaitFor("volume 12"));
     // One document over three sends, each read on its own, the last ending exactly at its zero.
     const std::string split = Event("VolumeChangedEvent", "<volume>13</volume>") + "\0"s;
@@ -73,7 +74,8 @@ TEST_F(LinkStandInTest, EventsChangeTheCacheAndCallOnlyWhatChanged) {
         Event("ShuffleStateChangedEvent", "<shuffleState>true</shuffleState>"),
         Event("RepeatStateChangedEvent", "<repeatState>true</repeatState>"),
         Event("PlaylistPositionChangedEvent", "<position>2</position>"),
-        Event("CurrentMediaChangedEvent", "<type>music</type><title>Song</title><length>90</length>"),
+        Event("CurrentMediaChangedEvent",
+              "<type>music</type><title>Song</title><length>90</length>"),
         Event("EqChangedEvent", "<enabled>true</enabled><preamp>3</preamp>"),
         Event("EqChangedEvent", "<enabled>true</enabled><preamp>3</preamp>"),
         Event("PlaylistChangedEvent", ""),
@@ -112,11 +114,13 @@ TEST_F(LinkStandInTest, AsyncResponsesAreMatchedToTheirRequests) {
         "<BrowseLibraryResponse><requestId>" + std::to_string(browse) +
         "</requestId><returnCode>0</returnCode></BrowseLibraryResponse>\0"s));
     ASSERT_TRUE(m_listener.WaitFor("listing \\Music\\Genres"));
-    EXPECT_EQ(m_listener.Calls(), (std::vector<std::string>{"volume 66", "listing \\Music\\Genres"}));
+    EXPECT_EQ(m_listener.Calls(),
+              (std::vector<std::string>{"volume 66", "listing \\Music\\Genres"}));
     m_link.SendAsync(requests::Plain(msg::GetVolumeRequest));
     ASSERT_TRUE(m_server.Send("<GetVolumeResponse><requestId>" + std::to_string(RequestId(3)) +
                               "</requestId><returnCode>102</returnCode></GetVolumeResponse>\0"s));
-    m_link.SendAsync(requests::Plain(msg::GetVolumeRequest));  // its response marks the end of the test
+    m_link.SendAsync(
+        requests::Plain(msg::GetVolumeRequest));  // its response marks the end of the test
     ASSERT_TRUE(m_server.Send("<GetVolumeResponse><requestId>" + std::to_string(RequestId(4)) +
                               "</requestId><returnCode>0</returnCode><volume>67</volume>"
                               "</GetVolumeResponse>\0"s));

@@ -83,7 +83,8 @@ int RecordingView::Connections() const {
 }
 
 StandInServer::StandInServer() {
-    if (m_listener.CreateTcp(0, "127.0.0.1") && m_listener.Listen()) m_port = m_listener.LocalPort();
+    if (m_listener.CreateTcp(0, "127.0.0.1") && m_listener.Listen())
+        m_port = m_listener.LocalPort();
 }
 
 StandInServer::~StandInServer() {

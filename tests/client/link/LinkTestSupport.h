@@ -44,7 +44,9 @@ public:
     void OnEqChanged(const client::CachedEq& eq) override {
         Add("eq preamp " + std::to_string(eq.settings.preamp));
     }
-    void OnCapabilitiesReceived(const CPlayerCapabilitiesResponse&) override { Add("capabilities"); }
+    void OnCapabilitiesReceived(const CPlayerCapabilitiesResponse&) override {
+        Add("capabilities");
+    }
     void OnMediaLibraryChanged() override { Add("library"); }
     void OnPlaylistItemsReceived(const CPlaylistItemsResponse& r) override {
         Add("items " + std::to_string(r.Body().totalCount));
