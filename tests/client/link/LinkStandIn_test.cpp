@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "client/link/ConnectionKeeper.h"
 #include "client/link/Requests.h"
 #include "client/link/ServerLink.h"
 #include "protocol/Xml.h"
@@ -193,6 +194,46 @@ TEST(LinkStandInDisconnectTest, AClosedConnectionIsReportedAndEndsAWait) {
     EXPECT_FALSE(link.IsConnected());
     EXPECT_EQ(link.Play(), kLinkNotConnected);
     link.SetListener(nullptr);
+}
+
+}  // namespace
+}  // namespace vantor::client
+
+namespace vantor::client {
+namespace {
+
+TEST(NetworkMonitorTest, ANetworkThatGoesAndComesBackIsReconnected) {
+    std::mutex mutex;
+    std::string address = "10.0.0.1";
+    auto monitor = std::make_unique<NetworkMonitor>(
+        [&] {
+            std::lock_guard<std::mutex> lock(mutex);
+            return address;
+        },
+        std::chrono::milliseconds(10));
+    auto setAddress = [&](const std::string& text) {
+        std::lock_guard<std::mutex> lock(mutex);
+        address = text;
+    };
+    test::StandInServer server;
+    ServerLink link;
+    test::RecordingView view;
+    view.connectScreen = false;
+    ConnectionKeeper keeper(
+        link, view, "linux", [](std::function<void()> run) { run(); }, std::move(monitor));
+    keeper.SetReconnectDelay(std::chrono::milliseconds(50));
+    view.SetStatusText("Artist - Title");
+    keeper.Keep("127.0.0.1:" + std::to_string(server.Port()));
+
+    setAddress("127.0.0.1");  // no network: the machine's own address only
+    ASSERT_TRUE(test::WaitUntil([&] { return view.StatusText() == kNetworkDisconnectedText; }));
+    EXPECT_TRUE(keeper.Worker().IsNetworkDown());
+    setAddress("10.0.0.2");
+    ASSERT_TRUE(test::WaitUntil([&] { return view.Connections() == 1; }));
+    EXPECT_TRUE(server.Accept());
+    EXPECT_EQ(view.StatusText(), "Artist - Title");
+    keeper.Stop();
+    link.Disconnect();
 }
 
 }  // namespace
