@@ -19,8 +19,13 @@ ConnectWorker::~ConnectWorker() {
 
 bool ConnectWorker::Start(const std::string& server, bool reconnect) {
     if (m_running.exchange(true)) return false;
-    Join();  // a finished run's thread
-    m_cancelled = false;
+    // The worker never takes this lock, so a finished run's thread can be joined under it.
+    std::lock_guard<std::mutex> lock(m_threadMutex);
+    if (m_thread.joinable()) m_thread.join();
+    {
+        std::lock_guard<std::mutex> wake(m_mutex);
+        m_cancelled = false;
+    }
     m_thread = std::thread([this, server, reconnect] { Run(server, reconnect); });
     return true;
 }
@@ -35,7 +40,13 @@ void ConnectWorker::Cancel() {
 }
 
 void ConnectWorker::Join() {
-    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id()) m_thread.join();
+    std::thread thread;
+    {
+        std::lock_guard<std::mutex> lock(m_threadMutex);
+        if (!m_thread.joinable() || m_thread.get_id() == std::this_thread::get_id()) return;
+        thread = std::move(m_thread);
+    }
+    thread.join();
 }
 
 void ConnectWorker::RememberStatus() {

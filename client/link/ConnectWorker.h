@@ -4,7 +4,8 @@
 // it succeeds or is cancelled, and sends the client version request. One runs at a time, on
 // its own thread ("Connect Worker").
 //
-// Threads: Start, Cancel and IsRunning from any thread except the worker's own.
+// Threads: Start, Cancel and IsRunning from any thread; Cancel not from the worker's own
+// (a view call).
 
 #include <atomic>
 #include <chrono>
@@ -60,6 +61,7 @@ private:
     std::chrono::milliseconds m_retryPause{1000};
     std::mutex m_mutex;
     std::condition_variable m_wake;
+    std::mutex m_threadMutex;  // m_thread
     std::mutex m_statusMutex;
     bool m_statusRemembered = false;
     std::string m_rememberedStatus;
