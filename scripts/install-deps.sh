@@ -10,6 +10,7 @@ packages=(
   mpd mpc ffmpeg
   wrk nginx-light chromium iproute2
   xvfb xauth
+  libgtkmm-3.0-dev libayatana-appindicator3-dev librsvg2-common dbus xdotool imagemagick
 )
 # Node.js and npm drive the browser tests; a machine that already has them (from any
 # source) keeps its own, since Debian's npm cannot be installed beside another nodejs.

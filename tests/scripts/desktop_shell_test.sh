@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# The real QRM on a desktop: Xvfb with a private session bus, no window manager. At start the
+# update check (against a local HTTP server) offers a newer version: the test accepts it,
+# waits for the verified download and lets the installer start. A second instance shows the
+# server window; choosing another player restarts the services; the log window's level set to
+# Verbose lets a verbose line through; the tray menu (driven over the session bus as a panel
+# would) opens the about box and ends the program. Screenshots of each window go to the
+# output folder.
+#
+#   desktop_shell_test.sh QRM OUTPUT_FOLDER
+set -euo pipefail
+qrm=$1
+out=$2
+
+for tool in xvfb-run dbus-run-session xdotool import gdbus python3; do
+  command -v "$tool" >/dev/null || { echo "desktop_shell_test: $tool is missing"; exit 77; }
+done
+if [[ -z ${VANTOR_DESKTOP_TEST_INSIDE:-} ]]; then
+  export VANTOR_DESKTOP_TEST_INSIDE=1 NO_AT_BRIDGE=1 GDK_BACKEND=x11
+  exec dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+
+mkdir -p "$out"
+work=$(mktemp -d /tmp/vantor-desktop-XXXXXX)
+data=$work/data/
+qrm_pid=""
+http_pid=""
+cleanup() {
+  set +e
+  [[ -n $qrm_pid ]] && kill "$qrm_pid" 2>/dev/null && wait "$qrm_pid" 2>/dev/null
+  [[ -n $http_pid ]] && kill "$http_pid" 2>/dev/null && wait "$http_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "desktop_shell_test: FAILED: $*"
+  echo "--- qrm.log"; cat "$data/qrm.log" 2>/dev/null | tr -d '\r' | tail -n 40
+  echo "--- stdio"; cat "$work/stdio.txt" 2>/dev/null | tail -n 20
+  exit 1
+}
+
+free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+count_in_log() { grep -c -- "$1" "$data/qrm.log" 2>/dev/null || true; }
+wait_log() {  # text [count]
+  for _ in $(seq 300); do
+    (( $(count_in_log "$1") >= ${2:-1} )) && return 0
+    sleep 0.1
+  done
+  fail "no '$1' in the log"
+}
+wait_window() {  # title: prints the id of the visible window
+  local id
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1) || true
+    [[ -n $id ]] && { sleep 0.3; echo "$id"; return 0; }
+    sleep 0.1
+  done
+  fail "no window '$1'"
+}
+keys() {  # window keys...
+  local id=$1; shift
+  xdotool windowfocus --sync "$id"
+  sleep 0.2
+  xdotool key --delay 120 "$@"
+}
+shot() { import -window "$1" "$out/$2.png"; }
+
+# The update service: a description and the installer, which records its arguments.
+xml_port=$(free_port); discovery_port=$(free_port); http_port=$(free_port); update_port=$(free_port)
+mkdir -p "$work/www/vantor" "$work/www/files" "$data"
+printf '#!/bin/sh\nprintf "%%s\\n" "$@" > "%s/installed.txt"\n' "$work" >"$work/www/files/vantor-setup.sh"
+checksum=$(md5sum "$work/www/files/vantor-setup.sh" | cut -d' ' -f1)
+cat >"$work/www/vantor/update.php" <<XML
+<VersionInformation><Name>Vantor</Name><Version>1.0.4.0</Version><Action>execute</Action>
+<Parameters>--relaunch</Parameters>
+<UpdateURL>http://127.0.0.1:$update_port/files/vantor-setup.sh</UpdateURL>
+<InfoURL></InfoURL><Checksum>$checksum</Checksum>
+<Description>Faster library updates for large collections.
+Album art for internet radio stations.
+Fixes a crash when a playlist name ends in a space.</Description></VersionInformation>
+XML
+python3 -m http.server --bind 127.0.0.1 --directory "$work/www" "$update_port" >/dev/null 2>&1 &
+http_pid=$!
+
+printf '%s\r\n' "Ports\\XMLChannel=$xml_port" "Ports\\XMLChannelDiscover=$discovery_port" \
+  "Ports\\HTTPChannel=$http_port" "SimulatedPlayer=true" "PlayerType=iTunes" \
+  "UpdateURL=http://127.0.0.1:$update_port/vantor/update.php" "AllowInsecureUpdate=true" \
+  >"$data/QRM.config"
+export VANTOR_REGISTRY_DIR=$work/registry VANTOR_WINDOWS_DIR=$work/windows
+mkdir -p "$VANTOR_REGISTRY_DIR" "$VANTOR_WINDOWS_DIR"
+
+"$qrm" --data-dir "$data" >"$work/stdio.txt" 2>&1 &
+qrm_pid=$!
+wait_log "Server is started"
+grep -q "Server is started" "$work/stdio.txt" && fail "the desktop mode logs to standard error"
+
+# 1. The update offered at start: accept, download, verify, install.
+offer=$(wait_window "Vantor Software Update")
+shot "$offer" update-offer
+keys "$offer" alt+i
+wait_log "Auto-update download successful"
+download=$(wait_window "Vantor Software Update")
+sleep 0.3
+shot "$download" update-ready
+keys "$download" alt+i
+for _ in $(seq 100); do [[ -s $work/installed.txt ]] && break; sleep 0.1; done
+[[ $(cat "$work/installed.txt" 2>/dev/null) == "--relaunch" ]] || fail "the installer did not run"
+
+# 2. A second instance shows the server window; choosing Winamp restarts the services.
+"$qrm" --data-dir "$data" >/dev/null 2>&1 || fail "the second instance failed"
+window=$(wait_window "Vantor Server")
+shot "$window" server-window
+keys "$window" alt+s Down
+wait_log "Server is started" 2
+wait_log "Stopping services"
+grep -q "^PlayerType=Winamp" "$data/QRM.config" || fail "PlayerType is not Winamp"
+
+# 3. The log window: at Verbose the documents a client sends are logged.
+keys "$window" alt+l
+log_window=$(wait_window "Debug Log")
+(( $(count_in_log "Received:") == 0 )) || fail "a verbose line before Verbose was chosen"
+keys "$log_window" alt+l End
+sleep 0.3
+exec 3<>"/dev/tcp/127.0.0.1/$xml_port"
+printf '<GetServerVersionRequest><requestId>1</requestId></GetServerVersionRequest>\0' >&3
+wait_log "Received:"
+exec 3>&-
+sleep 0.5
+shot "$log_window" log-window
+
+# 4. The tray menu over the session bus, as a panel would: "About Vantor", then "Exit".
+bus_name=$(gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+  --method org.freedesktop.DBus.ListNames | grep -o "':1\.[0-9]*'" | tr -d "'" | while read -r name; do
+    if gdbus introspect --session --dest "$name" --object-path "$menu_path" >/dev/null 2>&1; then echo "$name"; fi
+  done | head -n 1)
