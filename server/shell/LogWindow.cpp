@@ -18,7 +18,7 @@ CLogDlg::CLogDlg(CLogger& logger, CMainLoopQueue& queue)
       m_clear("_Clear", true),
       m_ok("_OK", true) {
     set_title("Debug Log");
-    set_default_size(680, 420);
+    set_default_size(720, 500);
     set_border_width(12);
 
     m_view.set_editable(false);

@@ -17,12 +17,10 @@ CSystemTray::CSystemTray(const std::string& iconPath, Commands commands)
     m_menu.append(m_exit);
     m_menu.show_all();
 
-    const std::string folder = Glib::path_get_dirname(iconPath);
-    std::string name = Glib::path_get_basename(iconPath);
-    name = name.substr(0, name.rfind('.'));
-    m_indicator = app_indicator_new_with_path("vantor-server", name.c_str(),
-                                              APP_INDICATOR_CATEGORY_APPLICATION_STATUS,
-                                              folder.c_str());
+    // The icon goes by its file's path: hosts load such an icon themselves. (A theme path
+    // instead makes the library's fallback read past the end of the toolkit's search path.)
+    m_indicator = app_indicator_new("vantor-server", iconPath.c_str(),
+                                    APP_INDICATOR_CATEGORY_APPLICATION_STATUS);
     app_indicator_set_title(m_indicator, "Vantor Server");
     app_indicator_set_menu(m_indicator, m_menu.gobj());
     // A middle click on the icon opens the server window, like "Settings".

@@ -22,7 +22,7 @@ public:
         std::function<void()> exit;
     };
 
-    // `iconPath` is an icon file; its folder becomes the indicator's theme path.
+    // `iconPath` is the icon's file.
     CSystemTray(const std::string& iconPath, Commands commands);
     ~CSystemTray();
     CSystemTray(const CSystemTray&) = delete;

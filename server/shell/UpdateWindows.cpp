@@ -64,6 +64,15 @@ void CUpdateWindows::OnDownloadResult(bool ready) {
     m_queue.Post([this, ready] { ShowResult(ready); });
 }
 
+void CUpdateWindows::OnCheckEnded() {
+    m_queue.Post([this] {
+        m_checkOver = true;
+        if (m_offer) m_offer->hide();
+        if (m_download) m_download->hide();
+        m_checkOver = false;
+    });
+}
+
 void CUpdateWindows::ShowOffer(const CVersionInfoBody& offer) {
     m_offerHidden.disconnect();  // replacing the old window answers nothing
     m_offer = std::make_unique<Gtk::Window>();
@@ -124,7 +133,7 @@ void CUpdateWindows::ShowOffer(const CVersionInfoBody& offer) {
     });
     // Any way of closing that did not accept ends the check.
     m_offerHidden = window.signal_hide().connect([this] {
-        if (!m_download || !m_download->get_visible()) m_update.Cancel();
+        if (!m_checkOver && (!m_download || !m_download->get_visible())) m_update.Cancel();
     });
     window.show_all();
     install->grab_focus();
@@ -193,7 +202,7 @@ void CUpdateWindows::ShowDownload() {
 }
 
 void CUpdateWindows::CloseDownload(bool cancel) {
-    if (cancel && !m_installing) m_update.Cancel();
+    if (cancel && !m_installing && !m_checkOver) m_update.Cancel();
     if (m_download) m_download->hide();
 }
 

@@ -31,6 +31,7 @@ public:
     void OnDownloadProgress(int percent) override;
     void OnDownloadFinished() override;
     void OnDownloadResult(bool ready) override;
+    void OnCheckEnded() override;
 
     // The texts shown for an offer (name and version from the update description).
     static std::string OfferHeading(const CVersionInfoBody& offer);
@@ -60,6 +61,7 @@ private:
     Gtk::ProgressBar* m_progress = nullptr;
     Gtk::Button* m_install = nullptr;
     bool m_installing = false;
+    bool m_checkOver = false;  // closing windows of a check that ended answers nothing
 };
 
 }  // namespace vantor::shell

@@ -97,8 +97,11 @@ void CSoftwareUpdate::Run(bool userStarted) {
         const std::string path = Download(offer);
         if (!path.empty() && WaitForState(kInstall)) StartProgram(path, offer.parameters);
     }
-    std::lock_guard lock(m_mutex);
-    m_state = kIdle;
+    {
+        std::lock_guard lock(m_mutex);
+        m_state = kIdle;
+    }
+    if (m_notify) m_notify->OnCheckEnded();
 }
 
 void CSoftwareUpdate::Fail(bool userStarted, const std::string& reason) {

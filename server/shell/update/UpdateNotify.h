@@ -23,6 +23,9 @@ public:
     virtual void OnDownloadFinished() = 0;
     // True: verified, waiting for Install. False: the download or its checksum failed.
     virtual void OnDownloadResult(bool ready) = 0;
+    // The check is over (answered, failed, cancelled or stopped with the server): windows
+    // still waiting for an answer to it have nobody to answer any more.
+    virtual void OnCheckEnded() = 0;
 };
 
 }  // namespace vantor

@@ -38,6 +38,7 @@ public:
     void OnDownloadProgress(int percent) override { lastPercent = percent; }
     void OnDownloadFinished() override { Add("verifying"); }
     void OnDownloadResult(bool ready) override { Add(ready ? "ready" : "download failed"); }
+    void OnCheckEnded() override {}
 
     bool WaitFor(const std::string& call, std::chrono::milliseconds timeout = 10s) {
         std::unique_lock lock(m_mutex);
@@ -275,6 +276,7 @@ TEST(SoftwareUpdateServerTest, TheHeadlessServerChecksAfterStartingAndLogsTheOff
     qrm.SetConfig("PlayerType", "iTunes");
     qrm.SetConfig("UpdateURL", http.Url("/vantor/update.php"));
     qrm.SetConfig("AllowInsecureUpdate", "true");
+    qrm.SetConfig("AutoUpdate", "true");
     ASSERT_TRUE(qrm.Start()) << qrm.StdioText();
     EXPECT_TRUE(qrm.WaitForLog("New application version available: 2.0.0.0"));
     const std::string log = qrm.LogText();
