@@ -122,6 +122,9 @@ void CDesktopShell::RequestShow() {
 int CDesktopShell::Run(int signalFd, std::function<void()> reload) {
     Parts& parts = *m_parts;
     parts.ShowWebAccess();
+    // Shift held while the program starts opens the log at once.
+    if (Gdk::Keymap::get_default()->get_modifier_state() & GDK_SHIFT_MASK)
+        parts.logWindow.Present();
     auto watch = Glib::signal_io().connect(
         [&parts, signalFd, &reload](Glib::IOCondition) {
             signalfd_siginfo info{};

@@ -18,7 +18,34 @@ done
 # The toolkit's own caches live as long as the program: only QRM's leaks are of interest,
 # and the ASan build's leak check would report the toolkit's.
 export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
+free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+
+# Without a display (none named, or one that cannot be opened) QRM runs headless by itself:
+# the log on standard error, and no window library touched.
+headless_without_display() {  # description env-arguments...
+  local what=$1 dir pid
+  shift
+  dir=$(mktemp -d /tmp/vantor-headless-XXXXXX)
+  printf '%s\r\n' "Ports\\XMLChannel=$(free_port)" "Ports\\XMLChannelDiscover=$(free_port)" \
+    "Ports\\HTTPChannel=$(free_port)" "SimulatedPlayer=true" "PlayerType=iTunes" >"$dir/QRM.config"
+  env "$@" VANTOR_REGISTRY_DIR="$dir" "$qrm" --data-dir "$dir" >"$dir/stdio.txt" 2>&1 &
+  pid=$!
+  for _ in $(seq 300); do grep -q "Server is started" "$dir/stdio.txt" && break; sleep 0.1; done
+  kill "$pid"
+  local status=0
+  wait "$pid" || status=$?
+  if ! grep -q "Server is started" "$dir/stdio.txt" || ((status != 0)); then
+    echo "desktop_shell_test: FAILED: QRM $what did not run headless (status $status)"
+    cat "$dir/stdio.txt"
+    rm -rf "$dir"
+    exit 1
+  fi
+  rm -rf "$dir"
+}
+
 if [[ -z ${VANTOR_DESKTOP_TEST_INSIDE:-} ]]; then
+  headless_without_display "without a display" -u DISPLAY -u WAYLAND_DISPLAY
+  headless_without_display "with a display it cannot open" -u WAYLAND_DISPLAY DISPLAY=:2147483
   export VANTOR_DESKTOP_TEST_INSIDE=1 NO_AT_BRIDGE=1 GDK_BACKEND=x11
   exec dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
@@ -44,7 +71,6 @@ fail() {
   exit 1
 }
 
-free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 count_in_log() {
   local n
   n=$(grep -c -- "$1" "$data/qrm.log" 2>/dev/null) || true
@@ -152,6 +178,12 @@ wait_log "Stopping services"
 grep -q "^PlayerType=Winamp" "$data/QRM.config" || fail "PlayerType is not Winamp"
 sleep 1.5
 shot "$log_window" log-window
+# Its context menu: only "Copy" and "Select All" for a read-only log.
+xdotool mousemove --window "$log_window" 360 200 click 3
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$log_window")"
+import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" "$out/log-window-menu.png"
+xdotool key Escape
 shot "$window" server-window
 
 # 5. The tray menu over the session bus, as a panel would.
