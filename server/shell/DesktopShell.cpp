@@ -123,7 +123,8 @@ int CDesktopShell::Run(int signalFd, std::function<void()> reload) {
     Parts& parts = *m_parts;
     parts.ShowWebAccess();
     // Shift held while the program starts opens the log at once.
-    if (Gdk::Keymap::get_default()->get_modifier_state() & GDK_SHIFT_MASK)
+    if (gdk_keymap_get_modifier_state(gdk_keymap_get_for_display(gdk_display_get_default())) &
+        GDK_SHIFT_MASK)
         parts.logWindow.Present();
     auto watch = Glib::signal_io().connect(
         [&parts, signalFd, &reload](Glib::IOCondition) {
