@@ -197,7 +197,8 @@ int main(int argc, char** argv) {
 #ifdef VANTOR_HAVE_DESKTOP
     if (!options.headless && DisplayPresent()) {
         desktop = shell::InitDesktop(argc, argv);
-        if (!desktop) std::fprintf(stderr, "QRM: cannot open the display; running without a window\n");
+        if (!desktop)
+            std::fprintf(stderr, "QRM: cannot open the display; running without a window\n");
     }
 #endif
 

@@ -55,8 +55,8 @@ int ReportProgress(void* options, curl_off_t total, curl_off_t received, curl_of
     return progress(static_cast<int64_t>(received), static_cast<int64_t>(total)) ? 0 : 1;
 }
 
-FetchResult Perform(const std::string& url, const FetchOptions& options,
-                    curl_write_callback write, void* target) {
+FetchResult Perform(const std::string& url, const FetchOptions& options, curl_write_callback write,
+                    void* target) {
     static std::once_flag init;
     std::call_once(init, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     FetchResult result;

@@ -71,9 +71,8 @@ struct CDesktopShell::Parts {
                                      error.what().c_str());
         }
         update.SetNotify(&updateWindows);
-        context.bus.Subscribe(event::WebAccessChanged, this, [this](CEventHolder&) {
-            queue.Post([this] { ShowWebAccess(); });
-        });
+        context.bus.Subscribe(event::WebAccessChanged, this,
+                              [this](CEventHolder&) { queue.Post([this] { ShowWebAccess(); }); });
     }
 
     ~Parts() {

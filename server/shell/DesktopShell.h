@@ -17,8 +17,8 @@ bool InitDesktop(int& argc, char**& argv);
 
 // The server's desktop side: the tray icon and its menu, the "Vantor Server" window, the
 // "Debug Log" window and the update windows. No window opens at start (but the log, when
-// Shift is held); the tray's "Settings" or a second instance shows the server window. This header keeps the toolkit's
-// own headers out of the program's.
+// Shift is held); the tray's "Settings" or a second instance shows the server window. This header
+// keeps the toolkit's own headers out of the program's.
 //
 // Everything runs on the main thread except RequestShow.
 class CDesktopShell {

@@ -81,7 +81,8 @@ void CLogDlg::ShowWaitingLines() {
     auto buffer = m_view.get_buffer();
     for (std::string& line : lines) {
         line.erase(std::remove(line.begin(), line.end(), '\r'), line.end());
-        if (!Glib::ustring(line).validate()) line = Glib::convert_with_fallback(line, "UTF-8", "ISO-8859-1");
+        if (!Glib::ustring(line).validate())
+            line = Glib::convert_with_fallback(line, "UTF-8", "ISO-8859-1");
         if (IsErrorLine(line)) {
             buffer->insert_with_tag(buffer->end(), line, m_errorTag);
         } else {
@@ -115,8 +116,7 @@ void CLogDlg::OnPopulatePopup(Gtk::Menu* menu) {
     auto* selectAll = Gtk::make_managed<Gtk::MenuItem>("Select _All", true);
     auto buffer = m_view.get_buffer();
     copy->set_sensitive(buffer->get_has_selection());
-    copy->signal_activate().connect(
-        [buffer] { buffer->copy_clipboard(Gtk::Clipboard::get()); });
+    copy->signal_activate().connect([buffer] { buffer->copy_clipboard(Gtk::Clipboard::get()); });
     selectAll->signal_activate().connect(
         [buffer] { buffer->select_range(buffer->begin(), buffer->end()); });
     menu->append(*copy);

@@ -40,8 +40,8 @@ public:
 private:
     void ShowOffer(const CVersionInfoBody& offer);
     void ShowUpToDate(const CVersionInfoBody& offer);
-    void ShowMessage(const std::string& title, const std::string& heading,
-                     const std::string& text, Gtk::MessageType type);
+    void ShowMessage(const std::string& title, const std::string& heading, const std::string& text,
+                     Gtk::MessageType type);
     void ShowDownload();
     void ShowProgress(int percent);
     void ShowVerifying();

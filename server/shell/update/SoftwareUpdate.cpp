@@ -145,9 +145,10 @@ bool CSoftwareUpdate::Check(bool userStarted, CVersionInfoBody& offer, bool& bet
         return false;
     }
     if (!IsUpdateUrlAllowed(endpoint, allowInsecure)) {
-        log.LogCritical("ERROR: Update check refused: %s is not an https address "
-                        "(AllowInsecureUpdate is not set)",
-                        endpoint.c_str());
+        log.LogCritical(
+            "ERROR: Update check refused: %s is not an https address "
+            "(AllowInsecureUpdate is not set)",
+            endpoint.c_str());
         Fail(userStarted, "The update address is not a secure (https) address.");
         return false;
     }
@@ -161,9 +162,10 @@ bool CSoftwareUpdate::Check(bool userStarted, CVersionInfoBody& offer, bool& bet
     if (!betaEndpoint.empty()) {
         CVersionInfoBody betaOffer;
         if (!IsUpdateUrlAllowed(betaEndpoint, allowInsecure)) {
-            log.LogCritical("ERROR: Beta update check refused: %s is not an https address "
-                            "(AllowInsecureUpdate is not set)",
-                            betaEndpoint.c_str());
+            log.LogCritical(
+                "ERROR: Beta update check refused: %s is not an https address "
+                "(AllowInsecureUpdate is not set)",
+                betaEndpoint.c_str());
         } else if (!FetchOffer(betaEndpoint, betaOffer, why)) {
             if (!Cancelled()) log.LogNormal("Beta update check failed: %s", why.c_str());
         } else if (IsNewer(betaOffer.version, offer.version)) {
@@ -184,9 +186,10 @@ bool CSoftwareUpdate::Check(bool userStarted, CVersionInfoBody& offer, bool& bet
         log.LogNormal("New application version available: %s", offer.version.c_str());
     }
     if (!IsUpdateUrlAllowed(offer.updateURL, allowInsecure)) {
-        log.LogCritical("ERROR: Update download refused: %s is not an https address "
-                        "(AllowInsecureUpdate is not set)",
-                        offer.updateURL.c_str());
+        log.LogCritical(
+            "ERROR: Update download refused: %s is not an https address "
+            "(AllowInsecureUpdate is not set)",
+            offer.updateURL.c_str());
         Fail(userStarted, "The update is not offered over a secure (https) address.");
         return false;
     }

@@ -35,7 +35,8 @@ public:
         kInstall = 3,   // the user said install
     };
 
-    explicit CSoftwareUpdate(CServerContext& context, std::string runningVersion = CServer::kVersion);
+    explicit CSoftwareUpdate(CServerContext& context,
+                             std::string runningVersion = CServer::kVersion);
     ~CSoftwareUpdate() override;  // Stop()
     CSoftwareUpdate(const CSoftwareUpdate&) = delete;
     CSoftwareUpdate& operator=(const CSoftwareUpdate&) = delete;

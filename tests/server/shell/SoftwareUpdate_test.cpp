@@ -68,9 +68,12 @@ private:
 std::string Document(const std::string& version, const std::string& url,
                      const std::string& checksum) {
     return "<?xml version=\"1.0\"?>\n<!-- served by the test -->\n<VersionInformation>"
-           "<Name>Vantor</Name><Version>" + version + "</Version><Action>execute</Action>"
-           "<Parameters>--quiet \"/opt/my dir\"</Parameters><UpdateURL>" + url +
-           "</UpdateURL><Checksum>" + checksum + "</Checksum><Description>Fixes</Description>"
+           "<Name>Vantor</Name><Version>" +
+           version +
+           "</Version><Action>execute</Action>"
+           "<Parameters>--quiet \"/opt/my dir\"</Parameters><UpdateURL>" +
+           url + "</UpdateURL><Checksum>" + checksum +
+           "</Checksum><Description>Fixes</Description>"
            "</VersionInformation>";
 }
 
@@ -122,9 +125,7 @@ protected:
         }
         return false;
     }
-    std::string Arguments() const {
-        return test::ReadFileText(m_folder + "update/arguments.txt");
-    }
+    std::string Arguments() const { return test::ReadFileText(m_folder + "update/arguments.txt"); }
 
     std::string m_folder;
     test::CCapturedLogger m_log;
@@ -148,9 +149,8 @@ TEST_F(SoftwareUpdateTest, VersionsCompareByNumberAndTheQueryNamesThisInstallati
 
     const auto requests = m_http.Requests();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0], "/vantor/update.php?version=1.0.3.2&sid=" + GetAdapterAddress() +
-                               "%7C" + GetVolumeSerial() + "&plat=" +
-                               std::to_string(kUpdatePlatformLinux));
+    EXPECT_EQ(requests[0], "/vantor/update.php?version=1.0.3.2&sid=" + GetAdapterAddress() + "%7C" +
+                               GetVolumeSerial() + "&plat=" + std::to_string(kUpdatePlatformLinux));
 
     // Not newer: an automatic check says nothing, one the user started says so.
     Offer("/vantor/update.php", "1.0.3.2");
