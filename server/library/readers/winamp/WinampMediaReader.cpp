@@ -76,6 +76,9 @@ void CWinampMediaReader::CheckForChange() {
     const auto sizes = CurrentSizes();
     for (size_t file = 0; file < sizes.size(); ++file) {
         if (sizes[file] == m_sizes[file].load()) continue;
+        const std::string path = WatchedPath(static_cast<WatchedFile>(file));
+        m_logger.LogNormal("Winamp media library changed (%s): updating the library",
+                           path.c_str());
         // The update's Read remembers the new sizes; until one has, every change asks again.
         IMediaReaderOwner* owner = Owner();
         if (owner != nullptr) owner->StartUpdate();
