@@ -332,6 +332,13 @@ bool WriteWinampLibrary(const WinampLibraryOptions& options, const std::string& 
     return true;
 }
 
+std::vector<WinampLibraryTrack> WinampLibraryTracks(const WinampLibraryOptions& options) {
+    CLibraryBuilder builder(options);
+    std::vector<WinampLibraryTrack> tracks;
+    for (int k = 0; k < options.records; ++k) tracks.push_back(builder.MakeTrack(k));
+    return tracks;
+}
+
 bool WriteWinampPathsIni(const std::string& winampDir, const std::string& iniDir) {
     return WriteBytes(winampDir + "/paths.ini", "[Winamp]\r\ninidir=" + iniDir + "\r\n");
 }

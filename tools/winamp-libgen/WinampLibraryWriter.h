@@ -50,6 +50,9 @@ struct WinampLibraryContent {
 bool WriteWinampLibrary(const WinampLibraryOptions& options, const std::string& folder,
                         WinampLibraryContent* content = nullptr);
 
+// The records WriteWinampLibrary writes for these options, without writing anything.
+std::vector<WinampLibraryTrack> WinampLibraryTracks(const WinampLibraryOptions& options);
+
 // Writes playlists.xml alone (UTF-16LE with a byte-order mark, one line) for `playlists`,
 // whose file names are taken relative to the file's folder.
 bool WriteWinampPlaylistsXml(const std::string& path,
