@@ -131,9 +131,8 @@ void WinampImport(benchmark::State& state) {
     for (auto _ : state) {
         std::filesystem::remove(data + "library.db");
         const auto begin = Clock::now();
-        CMediaLibrary media(logger, data, [&] {
-            return std::make_unique<CWinampMediaReader>(logger, library);
-        });
+        CMediaLibrary media(logger, data,
+                            [&] { return std::make_unique<CWinampMediaReader>(logger, library); });
         media.Start(nullptr);
         media.WaitForUpdate();
         seconds = Since(begin);
@@ -143,10 +142,30 @@ void WinampImport(benchmark::State& state) {
     state.counters["records_per_s"] = records / seconds;
 }
 
-BENCHMARK(WinampRead)->Arg(6500)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(ReadFilesWhole)->Arg(6500)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(ITunesRead)->Arg(6500)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(WinampImport)->Arg(6500)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(WinampRead)
+    ->Arg(6500)
+    ->Arg(100000)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadFilesWhole)
+    ->Arg(6500)
+    ->Arg(100000)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(ITunesRead)
+    ->Arg(6500)
+    ->Arg(100000)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(WinampImport)
+    ->Arg(6500)
+    ->Arg(100000)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vantor

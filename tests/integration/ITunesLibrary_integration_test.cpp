@@ -12,8 +12,8 @@
 #include <gtest/gtest.h>
 
 #include "protocol/Xml.h"
-#include "tests/support/QrmProcess.h"
 #include "tests/support/LibraryTestClient.h"
+#include "tests/support/QrmProcess.h"
 
 namespace vantor::test {
 namespace {

@@ -73,9 +73,10 @@ TEST_F(WinampLibraryTest, BrowsingShowsTheWholeLibraryAndASavedPlaylistUpdatesIt
     Listing browsedVideos;
     for (const auto& entry : m_client.BrowseAll("\\Videos", false)) {
         // Video listings carry no paths: the item itself does.
-        const std::string item = m_client.Ask("<GetMediaItemRequest><requestId>900</requestId><id>" +
-                                                  std::to_string(entry.id) + "</id></GetMediaItemRequest>",
-                                              "GetMediaItemResponse");
+        const std::string item =
+            m_client.Ask("<GetMediaItemRequest><requestId>900</requestId><id>" +
+                             std::to_string(entry.id) + "</id></GetMediaItemRequest>",
+                         "GetMediaItemResponse");
         browsedVideos.insert({entry.name, GetElementText(item, "path")});
     }
     EXPECT_EQ(browsedVideos, videos);

@@ -14,9 +14,24 @@ namespace {
 
 // Column ids as the player numbers them; there is no column 13.
 enum Column : uint8_t {
-    kFileName = 0, kTitle = 1, kArtist = 2, kAlbum = 3, kYear = 4, kGenre = 5, kTrackNo = 7,
-    kLength = 8, kType = 9, kLastUpd = 10, kLastPlay = 11, kRating = 12, kPlayCount = 14,
-    kFileTime = 15, kFileSize = 16, kBitrate = 17, kExtData = 31, kDateAdded = 40,
+    kFileName = 0,
+    kTitle = 1,
+    kArtist = 2,
+    kAlbum = 3,
+    kYear = 4,
+    kGenre = 5,
+    kTrackNo = 7,
+    kLength = 8,
+    kType = 9,
+    kLastUpd = 10,
+    kLastPlay = 11,
+    kRating = 12,
+    kPlayCount = 14,
+    kFileTime = 15,
+    kFileSize = 16,
+    kBitrate = 17,
+    kExtData = 31,
+    kDateAdded = 40,
 };
 
 std::vector<WinampColumn> Columns(bool oldFileSize) {
@@ -26,28 +41,52 @@ std::vector<WinampColumn> Columns(bool oldFileSize) {
         const char* name;
     };
     static constexpr Entry kColumns[] = {
-        {0, kFileNameField, "filename"}, {1, kTextField, "title"}, {2, kTextField, "artist"},
-        {3, kTextField, "album"}, {4, kIntegerField, "year"}, {5, kTextField, "genre"},
-        {6, kTextField, "comment"}, {7, kIntegerField, "trackno"}, {8, kLengthField, "length"},
-        {9, kIntegerField, "type"}, {10, kDateTimeField, "lastupd"},
-        {11, kDateTimeField, "lastplay"}, {12, kIntegerField, "rating"},
-        {14, kIntegerField, "playcount"}, {15, kDateTimeField, "filetime"},
-        {16, kInteger64Field, "filesize"}, {17, kIntegerField, "bitrate"},
-        {18, kIntegerField, "disc"}, {19, kTextField, "albumartist"},
-        {20, kTextField, "replaygain_album_gain"}, {21, kTextField, "replaygain_track_gain"},
-        {22, kTextField, "publisher"}, {23, kTextField, "composer"}, {24, kIntegerField, "bpm"},
-        {25, kIntegerField, "discs"}, {26, kIntegerField, "tracks"},
-        {27, kIntegerField, "ispodcast"}, {28, kTextField, "podcastchannel"},
-        {29, kDateTimeField, "podcastpubdate"}, {30, kTextField, "GracenoteFileID"},
-        {31, kBinaryField, "GracenoteExtData"}, {32, kIntegerField, "lossless"},
-        {33, kTextField, "category"}, {34, kTextField, "codec"}, {35, kTextField, "director"},
-        {36, kTextField, "producer"}, {37, kIntegerField, "width"},
-        {38, kIntegerField, "height"}, {39, kTextField, "mimetype"},
-        {40, kDateTimeField, "dateadded"}, {41, kIntegerField, "cloud"},
+        {0, kFileNameField, "filename"},
+        {1, kTextField, "title"},
+        {2, kTextField, "artist"},
+        {3, kTextField, "album"},
+        {4, kIntegerField, "year"},
+        {5, kTextField, "genre"},
+        {6, kTextField, "comment"},
+        {7, kIntegerField, "trackno"},
+        {8, kLengthField, "length"},
+        {9, kIntegerField, "type"},
+        {10, kDateTimeField, "lastupd"},
+        {11, kDateTimeField, "lastplay"},
+        {12, kIntegerField, "rating"},
+        {14, kIntegerField, "playcount"},
+        {15, kDateTimeField, "filetime"},
+        {16, kInteger64Field, "filesize"},
+        {17, kIntegerField, "bitrate"},
+        {18, kIntegerField, "disc"},
+        {19, kTextField, "albumartist"},
+        {20, kTextField, "replaygain_album_gain"},
+        {21, kTextField, "replaygain_track_gain"},
+        {22, kTextField, "publisher"},
+        {23, kTextField, "composer"},
+        {24, kIntegerField, "bpm"},
+        {25, kIntegerField, "discs"},
+        {26, kIntegerField, "tracks"},
+        {27, kIntegerField, "ispodcast"},
+        {28, kTextField, "podcastchannel"},
+        {29, kDateTimeField, "podcastpubdate"},
+        {30, kTextField, "GracenoteFileID"},
+        {31, kBinaryField, "GracenoteExtData"},
+        {32, kIntegerField, "lossless"},
+        {33, kTextField, "category"},
+        {34, kTextField, "codec"},
+        {35, kTextField, "director"},
+        {36, kTextField, "producer"},
+        {37, kIntegerField, "width"},
+        {38, kIntegerField, "height"},
+        {39, kTextField, "mimetype"},
+        {40, kDateTimeField, "dateadded"},
+        {41, kIntegerField, "cloud"},
     };
     std::vector<WinampColumn> columns;
     for (const Entry& entry : kColumns) {
-        const uint8_t type = entry.id == kFileSize && oldFileSize ? uint8_t{kIntegerField} : entry.type;
+        const uint8_t type =
+            entry.id == kFileSize && oldFileSize ? uint8_t{kIntegerField} : entry.type;
         columns.push_back({entry.id, type, entry.name});
     }
     return columns;
@@ -81,8 +120,8 @@ std::string Phrase(uint32_t seed, int script, uint32_t a, uint32_t b) {
     return std::string(first) + (script == 3 ? "の" : " ") + second;
 }
 
-const char* const kGenres[] = {"Rock", "Jazz", "Électronique", "Поп", "Έντεχνο", "演歌",
-                               "Blues", "Hip-Hop"};
+const char* const kGenres[] = {"Rock",    "Jazz", "Électronique", "Поп",
+                               "Έντεχνο", "演歌", "Blues",        "Hip-Hop"};
 
 std::string Hex(uint32_t value, int digits) {
     char text[16];
@@ -112,7 +151,8 @@ public:
         const auto n = static_cast<uint32_t>(k);
         WinampLibraryTrack track;
         for (int v = 0; v < m_options.videos; ++v) {
-            track.video = track.video || k == (2 * v + 1) * m_options.records / (2 * m_options.videos);
+            track.video =
+                track.video || k == (2 * v + 1) * m_options.records / (2 * m_options.videos);
         }
         const int artist = k / 20;
         const int script = artist % 4;
@@ -133,7 +173,8 @@ public:
         if (k % 37 == 11) track.artist.clear();
         char number[8] = "";
         if (track.trackNumber > 0) std::snprintf(number, sizeof number, "%02d ", track.trackNumber);
-        std::string folder = Join(m_options.musicFolder, track.artist.empty() ? "Unknown" : track.artist);
+        std::string folder =
+            Join(m_options.musicFolder, track.artist.empty() ? "Unknown" : track.artist);
         folder = Join(folder, track.album.empty() ? "Singles" : track.album);
         track.path = Join(folder, number + track.title + " " + std::to_string(k) + ".mp3");
         return track;
@@ -144,12 +185,15 @@ public:
         std::vector<WinampField> fields;
         fields.push_back({kFileName, kFileNameField, Text(track.path)});
         // A title the player corrected later: the first one stays behind in the file.
-        fields.push_back({kTitle, kTextField, Text(updated && k % 50 == 21 ? "Track " + std::to_string(k) : track.title)});
+        fields.push_back(
+            {kTitle, kTextField,
+             Text(updated && k % 50 == 21 ? "Track " + std::to_string(k) : track.title)});
         if (!track.artist.empty()) fields.push_back({kArtist, kTextField, Text(track.artist)});
         if (!track.album.empty()) fields.push_back({kAlbum, kTextField, Text(track.album)});
         fields.push_back({kYear, kIntegerField, WinampIntegerData(1990 + k % 30)});
         if (!track.genre.empty()) fields.push_back({kGenre, kTextField, Text(track.genre)});
-        if (track.trackNumber > 0) fields.push_back({kTrackNo, kIntegerField, WinampIntegerData(track.trackNumber)});
+        if (track.trackNumber > 0)
+            fields.push_back({kTrackNo, kIntegerField, WinampIntegerData(track.trackNumber)});
         fields.push_back({kLength, kLengthField, WinampIntegerData(120 + k % 300)});
         fields.push_back({kType, kIntegerField, WinampIntegerData(track.video ? 1 : 0)});
         fields.push_back({kLastUpd, kDateTimeField, WinampIntegerData(1200000000 + k)});
@@ -158,7 +202,8 @@ public:
                           m_options.oldFileSize ? WinampIntegerData(3000000 + k)
                                                 : WinampInteger64Data(5000000000LL + k)});
         fields.push_back({kBitrate, kIntegerField, WinampIntegerData(192)});
-        if (k % 11 == 0) fields.push_back({kExtData, kBinaryField, std::string("\x01\x00\xFF\x7F\x02", 5)});
+        if (k % 11 == 0)
+            fields.push_back({kExtData, kBinaryField, std::string("\x01\x00\xFF\x7F\x02", 5)});
         fields.push_back({kDateAdded, kDateTimeField, WinampIntegerData(1300000000 + k)});
         m_records.push_back(m_writer.AddRecord(fields));
     }
@@ -168,18 +213,22 @@ public:
         const int record = m_records[static_cast<size_t>(k)];
         if (k % 9 == 4) {
             m_writer.UpdateField(record, {kPlayCount, kIntegerField, WinampIntegerData(1)});
-            m_writer.UpdateField(record, {kLastPlay, kDateTimeField, WinampIntegerData(1400000000)});
+            m_writer.UpdateField(record,
+                                 {kLastPlay, kDateTimeField, WinampIntegerData(1400000000)});
             m_writer.UpdateField(record, {kPlayCount, kIntegerField, WinampIntegerData(2)});
         }
         if (k % 25 == 7) {
             m_writer.UpdateField(record, {kRating, kIntegerField, WinampIntegerData(3)});
             m_writer.UpdateField(record, {kRating, kIntegerField, WinampIntegerData(5)});
         }
-        if (k % 40 == 13) m_writer.UpdateField(record, {kFileName, kFileNameField, Text(track.path)});
-        if (k % 80 == 13) m_writer.UpdateField(record, {kFileName, kFileNameField, Text(track.path)});
+        if (k % 40 == 13)
+            m_writer.UpdateField(record, {kFileName, kFileNameField, Text(track.path)});
+        if (k % 80 == 13)
+            m_writer.UpdateField(record, {kFileName, kFileNameField, Text(track.path)});
         if (k % 50 == 21) m_writer.UpdateField(record, {kTitle, kTextField, Text(track.title)});
         if (k % 60 == 5) {
-            m_writer.UpdateField(record, {kDateAdded, kDateTimeField, WinampIntegerData(1500000000)}, true);
+            m_writer.UpdateField(record,
+                                 {kDateAdded, kDateTimeField, WinampIntegerData(1500000000)}, true);
         }
         if (k % 70 == 9 && !track.artist.empty()) {
             m_writer.UpdateField(record, {kArtist, kTextField, Text(track.artist)}, true);
@@ -217,10 +266,11 @@ private:
 };
 
 std::string PlaylistTitle(int i) {
-    static const char* const kBases[] = {"Rock & Roll", "Ann's Mix", "Café <Live>",
+    static const char* const kBases[] = {"Rock & Roll",   "Ann's Mix",         "Café <Live>",
                                          "Ночная музыка", "Θάλασσα και ήλιος", "夏の歌",
                                          "Road \"Trip\""};
-    return std::string(kBases[static_cast<size_t>(i) % std::size(kBases)]) + " " + std::to_string(i + 1);
+    return std::string(kBases[static_cast<size_t>(i) % std::size(kBases)]) + " " +
+           std::to_string(i + 1);
 }
 
 // An extended M3U list of some of the tracks, with CR LF: UTF-8 (`utf8`, with or without a
@@ -248,10 +298,12 @@ bool WriteGenMl(const WinampLibraryOptions& options, const std::string& folder,
     if (options.genMlViews) {
         const std::string ml = folder + "Plugins/ml/";
         // An old view, 8-bit, with the trailing spaces the player leaves.
-        ini += Latin1Bytes("query3_name=Café Classics   \r\n") + "query3_val=plf00A1.m3u  \r\nquery3_mode=32\r\n";
+        ini += Latin1Bytes("query3_name=Café Classics   \r\n") +
+               "query3_val=plf00A1.m3u  \r\nquery3_mode=32\r\n";
         // A newer one in both key forms; the 8-bit form lost its Cyrillic.
-        ini += "query4_name_utf8=Любимые песни \r\nquery4_val_utf8=plf00A2.m3u8\r\n"
-               "query4_name=?????? ????? \r\nquery4_val=plf00A2.m3u8\r\nquery4_mode=32\r\n";
+        ini +=
+            "query4_name_utf8=Любимые песни \r\nquery4_val_utf8=plf00A2.m3u8\r\n"
+            "query4_name=?????? ????? \r\nquery4_val=plf00A2.m3u8\r\nquery4_mode=32\r\n";
         // One whose file is gone.
         ini += "query5_name_utf8=Lost View\r\nquery5_val_utf8=plf00A3.m3u8\r\nquery5_mode=32\r\n";
         playlists.push_back({"Café Classics", ml + "plf00A1.m3u", true, true});
@@ -291,7 +343,8 @@ bool WriteWinampPlaylistsXml(const std::string& path,
 
 bool WriteWinampLibrary(const WinampLibraryOptions& options, const std::string& folderPath,
                         WinampLibraryContent* content) {
-    const std::string folder = folderPath.empty() || folderPath.back() == '/' ? folderPath : folderPath + "/";
+    const std::string folder =
+        folderPath.empty() || folderPath.back() == '/' ? folderPath : folderPath + "/";
     const std::string ml = folder + "Plugins/ml/";
     std::error_code error;
     std::filesystem::create_directories(ml, error);
@@ -314,11 +367,11 @@ bool WriteWinampLibrary(const WinampLibraryOptions& options, const std::string& 
     std::vector<WinampLibraryPlaylist> playlists;
     const std::string listFolder = options.modernPlaylists ? ml + "playlists/" : ml;
     for (int i = 0; i < options.playlists; ++i) {
-        const std::string file = "plf" + Hex(0x1A2B + static_cast<uint32_t>(i) * 7, 4) +
-                                 (i % 5 == 2 ? ".m3u" : ".m3u8");
+        const std::string file =
+            "plf" + Hex(0x1A2B + static_cast<uint32_t>(i) * 7, 4) + (i % 5 == 2 ? ".m3u" : ".m3u8");
         WinampLibraryPlaylist playlist{PlaylistTitle(i), listFolder + file, i % 16 != 9, false};
-        if (playlist.exists &&
-            !WriteBytes(playlist.path, PlaylistText(tracks, i, i % 7 == 3, i % 5 != 2, i % 3 != 0))) {
+        if (playlist.exists && !WriteBytes(playlist.path, PlaylistText(tracks, i, i % 7 == 3,
+                                                                       i % 5 != 2, i % 3 != 0))) {
             return false;
         }
         playlists.push_back(std::move(playlist));

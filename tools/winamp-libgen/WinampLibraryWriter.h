@@ -8,15 +8,15 @@ namespace vantor::tools {
 
 // Options of a generated Winamp media library. The same options give the same files.
 struct WinampLibraryOptions {
-    int records = 1000;            // data records: audio tracks and videos together
-    int videos = 2;                // of which videos
-    uint32_t seed = 1;             // varies names
-    int playlists = 80;            // entries of playlists.xml, a few of whose files are missing
-    bool modernPlaylists = true;   // playlists.xml in Plugins/ml/playlists/, else in Plugins/ml/
-    bool genMlViews = true;        // playlist views (mode 32) in gen_ml.ini, both key forms
-    bool eightBitTexts = false;    // texts that Latin-1 holds as 8-bit bytes, as older
-                                   // libraries have them; the rest stays UTF-16
-    bool oldFileSize = false;      // "filesize" as a 32-bit integer, as older libraries have it
+    int records = 1000;           // data records: audio tracks and videos together
+    int videos = 2;               // of which videos
+    uint32_t seed = 1;            // varies names
+    int playlists = 80;           // entries of playlists.xml, a few of whose files are missing
+    bool modernPlaylists = true;  // playlists.xml in Plugins/ml/playlists/, else in Plugins/ml/
+    bool genMlViews = true;       // playlist views (mode 32) in gen_ml.ini, both key forms
+    bool eightBitTexts = false;   // texts that Latin-1 holds as 8-bit bytes, as older
+                                  // libraries have them; the rest stays UTF-16
+    bool oldFileSize = false;     // "filesize" as a 32-bit integer, as older libraries have it
     std::string musicFolder = "C:\\Users\\Ann\\Music";  // where the files are said to be
 };
 

@@ -119,7 +119,8 @@ uint32_t CWinampTableWriter::Append(const WinampField& field, uint32_t next, uin
 }
 
 void CWinampTableWriter::Put32(uint32_t position, uint32_t value) {
-    for (int i = 0; i < 4; ++i) m_table[position + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        m_table[position + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 uint32_t CWinampTableWriter::WriteReservedRecord(const std::vector<WinampField>& fields) {
@@ -134,9 +135,10 @@ int CWinampTableWriter::AddRecord(const std::vector<WinampField>& fields) {
     auto position = static_cast<uint32_t>(m_table.size());
     uint32_t previous = 0;
     for (size_t i = 0; i < fields.size(); ++i) {
-        const auto next = i + 1 < fields.size()
-                              ? static_cast<uint32_t>(position + kHeaderSize + fields[i].data.size())
-                              : 0;
+        const auto next =
+            i + 1 < fields.size()
+                ? static_cast<uint32_t>(position + kHeaderSize + fields[i].data.size())
+                : 0;
         Append(fields[i], next, previous);
         record.links.push_back({position, position, fields[i].column, fields[i].data});
         previous = position;
@@ -212,7 +214,8 @@ std::string CWinampTableWriter::Index() const {
                          [&](size_t a, size_t b) { return sortKey(a) < sortKey(b); });
     }
     std::vector<uint32_t> placeInSorted(live.size());
-    for (size_t k = 0; k < sorted.size(); ++k) placeInSorted[sorted[k]] = static_cast<uint32_t>(k + 2);
+    for (size_t k = 0; k < sorted.size(); ++k)
+        placeInSorted[sorted[k]] = static_cast<uint32_t>(k + 2);
 
     std::string index = "NDEINDEX";
     Append32(index, entries);

@@ -10,15 +10,16 @@
 namespace {
 
 void Usage() {
-    std::fprintf(stderr,
-                 "usage: winamp-libgen [--records N] [--videos N] [--playlists N] [--seed S]\n"
-                 "                     [--old-playlists] [--no-views] [--eight-bit]\n"
-                 "                     [--music-folder PATH] --out FOLDER\n"
-                 "  --out FOLDER      the player's settings folder (Plugins/ is written below it)\n"
-                 "  --old-playlists   playlists.xml in Plugins/ml/ as older players keep it\n"
-                 "  --no-views        no playlist views in gen_ml.ini\n"
-                 "  --eight-bit       8-bit texts where Latin-1 holds them, as older libraries\n"
-                 "  --music-folder    where the tracks are said to be (default C:\\Users\\Ann\\Music)\n");
+    std::fprintf(
+        stderr,
+        "usage: winamp-libgen [--records N] [--videos N] [--playlists N] [--seed S]\n"
+        "                     [--old-playlists] [--no-views] [--eight-bit]\n"
+        "                     [--music-folder PATH] --out FOLDER\n"
+        "  --out FOLDER      the player's settings folder (Plugins/ is written below it)\n"
+        "  --old-playlists   playlists.xml in Plugins/ml/ as older players keep it\n"
+        "  --no-views        no playlist views in gen_ml.ini\n"
+        "  --eight-bit       8-bit texts where Latin-1 holds them, as older libraries\n"
+        "  --music-folder    where the tracks are said to be (default C:\\Users\\Ann\\Music)\n");
 }
 
 }  // namespace

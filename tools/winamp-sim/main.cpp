@@ -16,8 +16,8 @@
 
 #include "platform/DataFolder.h"
 #include "platform/WindowPublisher.h"
-#include "tools/winamp-sim/SimPlayer.h"
 #include "tools/winamp-libgen/WinampLibraryWriter.h"
+#include "tools/winamp-sim/SimPlayer.h"
 #include "tools/winamp-sim/SimWindows.h"
 
 #include <unistd.h>
@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
         }
     }
     const size_t slash = self.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : self.substr(0, slash);
+    const std::string folder =
+        slash == std::string::npos ? std::string(".") : self.substr(0, slash);
     if (playlist.empty()) {
         const std::string candidate = folder + "/winamp.m3u";
         if (::access(candidate.c_str(), R_OK) == 0) {

@@ -139,10 +139,11 @@ TEST(WinampReader, OlderLayoutsAndSettingsFolder) {
 TEST(WinampReader, RecordRules) {
     test::TempFolder folder;
     std::filesystem::create_directories(folder.File("Plugins/ml"));
-    const std::vector<tools::WinampColumn> columns = {
-        {0, tools::kFileNameField, "filename"}, {1, tools::kTextField, "title"},
-        {5, tools::kTextField, "genre"},        {7, tools::kIntegerField, "trackno"},
-        {9, tools::kIntegerField, "type"}};
+    const std::vector<tools::WinampColumn> columns = {{0, tools::kFileNameField, "filename"},
+                                                      {1, tools::kTextField, "title"},
+                                                      {5, tools::kTextField, "genre"},
+                                                      {7, tools::kIntegerField, "trackno"},
+                                                      {9, tools::kIntegerField, "type"}};
     tools::CWinampTableWriter writer(columns, 0);
     auto record = [&](const std::string& title, std::vector<WinampField> more,
                       const std::string& file = "") {
@@ -162,13 +163,16 @@ TEST(WinampReader, RecordRules) {
     record("type as text", {{9, tools::kTextField, WinampTextData("0")}});
     record("other type", {{9, tools::kIntegerField, WinampIntegerData(2)}});
     record("", {audio}, "Untitled Song");
-    ASSERT_TRUE(writer.Write(folder.File("Plugins/ml/main.dat"), folder.File("Plugins/ml/main.idx")));
+    ASSERT_TRUE(
+        writer.Write(folder.File("Plugins/ml/main.dat"), folder.File("Plugins/ml/main.idx")));
 
     ReaderSetup setup(folder.Path());
     ASSERT_EQ(setup.reader.Read(), 0);
-    const std::vector<std::pair<const char*, const char*>> numbers = {
-        {"no number", "00"}, {"seven", "07"}, {"long number", "12"}, {"number as text", "00"},
-        {"id3 genre", "00"}};
+    const std::vector<std::pair<const char*, const char*>> numbers = {{"no number", "00"},
+                                                                      {"seven", "07"},
+                                                                      {"long number", "12"},
+                                                                      {"number as text", "00"},
+                                                                      {"id3 genre", "00"}};
     for (const auto& [name, number] : numbers) {
         const auto* track = setup.owner.Find<CMusicItem>(name);
         ASSERT_NE(track, nullptr) << name;
@@ -219,7 +223,8 @@ TEST(WinampReader, PlaylistListParsers) {
     EXPECT_EQ(entries[1].file, "b.m3u");
     EXPECT_EQ(entries[2].file, "");
 
-    EXPECT_TRUE(ParseGenMlViews("[gen_ml_config]\r\nquery1_name=Audio\r\nquery1_mode=0\r\n").empty());
+    EXPECT_TRUE(
+        ParseGenMlViews("[gen_ml_config]\r\nquery1_name=Audio\r\nquery1_mode=0\r\n").empty());
     EXPECT_EQ(PlaylistFilePath("/w/Plugins/ml/", "x.m3u"), "/w/Plugins/ml/x.m3u");
     EXPECT_EQ(PlaylistFilePath("/w/Plugins/ml/", "/abs/x.m3u"), "/abs/x.m3u");
     EXPECT_EQ(PlaylistFilePath("/w/Plugins/ml/", "C:\\x.m3u"), "C:\\x.m3u");

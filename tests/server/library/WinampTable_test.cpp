@@ -121,12 +121,16 @@ TEST(WinampTable, TextFormsAndFieldRules) {
     const std::string name = "Café Ünïcode";
     writer.AddRecord({{1, tools::kTextField, WinampTextData(name, WinampTextForm::kUtf16)}});
     writer.AddRecord({{1, tools::kTextField, WinampTextData(name, WinampTextForm::kEightBit)}});
-    writer.AddRecord({{1, tools::kTextField, WinampTextData(name, WinampTextForm::kUtf16BigEndian)}});
+    writer.AddRecord(
+        {{1, tools::kTextField, WinampTextData(name, WinampTextForm::kUtf16BigEndian)}});
     // The same column twice in one chain: the first one counts.
     writer.AddRecord({{1, tools::kTextField, WinampTextData("first")},
                       {1, tools::kTextField, WinampTextData("second")}});
     // A count that runs past the field's data, and an integer where a text is asked for.
-    writer.AddRecord({{1, tools::kTextField, std::string("\x10\x00" "ab", 4)},
+    writer.AddRecord({{1, tools::kTextField,
+                       std::string("\x10\x00"
+                                   "ab",
+                                   4)},
                       {2, tools::kIntegerField, WinampIntegerData(5)}});
     // Text after a zero is not part of the value.
     writer.AddRecord({{1, tools::kTextField, WinampTextData(std::string("end\0junk", 8))}});
@@ -178,44 +182,64 @@ TEST(WinampTable, DamagedFilesEndTheRecordOrTheOpen) {
     const uint8_t kTitle = 1;
     const std::vector<Case> cases = {
         {"field size over 65535",
-         [&](CWinampTableWriter& w, std::string&) { Put32(w.Table(), w.FieldPosition(1, kTitle) + 2, 70000); },
-         true, {"a", "", "c"}},
+         [&](CWinampTableWriter& w, std::string&) {
+             Put32(w.Table(), w.FieldPosition(1, kTitle) + 2, 70000);
+         },
+         true,
+         {"a", "", "c"}},
         {"chain that loops",
          [&](CWinampTableWriter& w, std::string&) {
              Put32(w.Table(), w.FieldPosition(1, kTitle) + 6, w.RecordPosition(1));
          },
-         true, {"a", "b", "c"}},
+         true,
+         {"a", "b", "c"}},
         {"next field past the end",
-         [&](CWinampTableWriter& w, std::string&) { Put32(w.Table(), w.FieldPosition(1, kTitle) + 6, 0x7FFFFFF0); },
-         true, {"a", "b", "c"}},
+         [&](CWinampTableWriter& w, std::string&) {
+             Put32(w.Table(), w.FieldPosition(1, kTitle) + 6, 0x7FFFFFF0);
+         },
+         true,
+         {"a", "b", "c"}},
         {"redirection to itself",
          [&](CWinampTableWriter& w, std::string&) {
              const uint32_t at = w.RecordPosition(1);
              w.Table()[at + 1] = tools::kRedirectField;
              Put32(w.Table(), at + 2, at);
          },
-         true, {"a", "", "c"}},
+         true,
+         {"a", "", "c"}},
         {"record position past the end",
          [&](CWinampTableWriter& w, std::string& index) {
              Put32(index, 12 + 4 + 8 * 3, static_cast<uint32_t>(w.Table().size() + 100));
          },
-         true, {"a", "", "c"}},
+         true,
+         {"a", "", "c"}},
         {"table cut short",
-         [&](CWinampTableWriter& w, std::string&) { w.Table().resize(w.FieldPosition(2, kTitle) + 16); },
-         true, {"a", "b", ""}},
+         [&](CWinampTableWriter& w, std::string&) {
+             w.Table().resize(w.FieldPosition(2, kTitle) + 16);
+         },
+         true,
+         {"a", "b", ""}},
         {"more entries than the index file holds",
-         [](CWinampTableWriter&, std::string& index) { Put32(index, 8, 0x7FFFFFFF); }, false, {}},
-        {"fewer than two entries", [](CWinampTableWriter&, std::string& index) { Put32(index, 8, 1); },
-         false, {}},
-        {"wrong signature", [](CWinampTableWriter& w, std::string&) { w.Table()[0] = 'X'; }, false, {}},
+         [](CWinampTableWriter&, std::string& index) { Put32(index, 8, 0x7FFFFFFF); },
+         false,
+         {}},
+        {"fewer than two entries",
+         [](CWinampTableWriter&, std::string& index) { Put32(index, 8, 1); },
+         false,
+         {}},
+        {"wrong signature",
+         [](CWinampTableWriter& w, std::string&) { w.Table()[0] = 'X'; },
+         false,
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CWinampTableWriter writer(kColumns, 0);
         for (const char* title : {"a", "b", "c"}) {
-            writer.AddRecord({{0, tools::kFileNameField, WinampTextData(std::string("/m/") + title)},
-                              {kTitle, tools::kTextField, WinampTextData(title)},
-                              {9, tools::kIntegerField, WinampIntegerData(0)}});
+            writer.AddRecord(
+                {{0, tools::kFileNameField, WinampTextData(std::string("/m/") + title)},
+                 {kTitle, tools::kTextField, WinampTextData(title)},
+                 {9, tools::kIntegerField, WinampIntegerData(0)}});
         }
         std::string index = writer.Index();
         c.damage(writer, index);

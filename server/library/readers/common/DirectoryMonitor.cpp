@@ -2,12 +2,12 @@
 
 #include "server/core/Logger.h"
 
-#include <dirent.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <map>
 
 namespace vantor {
@@ -22,7 +22,8 @@ constexpr uint32_t kWatchedEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_M
 class CInotify {
 public:
     CInotify(std::string root, bool subfolders)
-        : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), m_root(std::move(root)),
+        : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)),
+          m_root(std::move(root)),
           m_subfolders(subfolders) {}
     ~CInotify() {
         if (m_fd >= 0) close(m_fd);
@@ -86,14 +87,12 @@ private:
         if (watch < 0) return -1;
         m_folders[watch] = path;
         if (!m_subfolders) return watch;
-        DIR* dir = opendir(path.c_str());
-        if (dir == nullptr) return watch;
-        while (const dirent* entry = readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name == "." || name == ".." || entry->d_type != DT_DIR) continue;
-            Add(path + "/" + name);
+        std::error_code error;
+        for (std::filesystem::directory_iterator it(path, error), end; !error && it != end;
+             it.increment(error)) {
+            std::error_code ignored;
+            if (it->is_directory(ignored) && !it->is_symlink(ignored)) Add(it->path().string());
         }
-        closedir(dir);
         return watch;
     }
 
@@ -119,10 +118,8 @@ int CDirectoryMonitor::Start(const std::string& folder, Callback callback, Optio
     m_stop.store(false);
     uint64_t drained = 0;
     if (m_wakeFd >= 0 && read(m_wakeFd, &drained, sizeof drained) < 0) drained = 0;
-    return m_thread.Start("Directory Monitor",
-                          [this, folder, callback = std::move(callback), options] {
-                              Run(folder, callback, options);
-                          });
+    return m_thread.Start("Directory Monitor", [this, folder, callback = std::move(callback),
+                                                options] { Run(folder, callback, options); });
 }
 
 void CDirectoryMonitor::Stop() {

@@ -69,7 +69,7 @@ size_t CFileByteSource::ReadAt(uint64_t position, void* out, size_t size) {
             }
         }
         hit->lastUse = ++m_uses;
-        const size_t offset = static_cast<size_t>(at - hit->start);
+        const auto offset = static_cast<size_t>(at - hit->start);
         const size_t take = std::min(size - done, hit->length - offset);
         std::memcpy(target + done, hit->bytes.data() + offset, take);
         done += take;

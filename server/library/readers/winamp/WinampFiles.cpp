@@ -14,7 +14,7 @@ namespace vantor {
 
 namespace {
 
-constexpr size_t kMaxSettingsFile = 1024 * 1024;
+constexpr size_t kMaxSettingsFile = size_t{1024} * 1024;
 
 std::string_view Trim(std::string_view text) {
     const char* const space = " \t\r\n";
@@ -61,8 +61,9 @@ std::string ExpandSpecialFolders(std::string_view value) {
         }
         out.append(value.substr(pos, open - pos));
         const size_t close = value.find('}', open);
-        const std::string_view digits =
-            close == std::string_view::npos ? std::string_view() : value.substr(open + 1, close - open - 1);
+        const std::string_view digits = close == std::string_view::npos
+                                            ? std::string_view()
+                                            : value.substr(open + 1, close - open - 1);
         if (digits.empty() || digits.size() > 4 ||
             digits.find_first_not_of("0123456789") != std::string_view::npos) {
             return "";
@@ -122,6 +123,7 @@ std::vector<WinampPlaylistEntry> ParseGenMlViews(std::string_view text) {
         return eightBit;
     };
     std::vector<WinampPlaylistEntry> entries;
+    entries.reserve(playlistViews.size());
     for (const std::string& prefix : playlistViews) {
         entries.push_back({value(prefix, "_name"), value(prefix, "_val")});
     }

@@ -43,7 +43,8 @@ CWinampMediaReader::CWinampMediaReader(CLogger& logger, const std::string& winam
     CDirectoryMonitor::Options options;
     options.subfolders = true;
     options.quietMs = kQuietMs;
-    m_monitor.Start(m_directory, [this] { CheckForChange(); }, options);
+    m_monitor.Start(
+        m_directory, [this] { CheckForChange(); }, options);
 }
 
 CWinampMediaReader::~CWinampMediaReader() {
@@ -77,8 +78,7 @@ void CWinampMediaReader::CheckForChange() {
     for (size_t file = 0; file < sizes.size(); ++file) {
         if (sizes[file] == m_sizes[file].load()) continue;
         const std::string path = WatchedPath(static_cast<WatchedFile>(file));
-        m_logger.LogNormal("Winamp media library changed (%s): updating the library",
-                           path.c_str());
+        m_logger.LogNormal("Winamp media library changed (%s): updating the library", path.c_str());
         // The update's Read remembers the new sizes; until one has, every change asks again.
         IMediaReaderOwner* owner = Owner();
         if (owner != nullptr) owner->StartUpdate();
@@ -113,7 +113,8 @@ int CWinampMediaReader::ReadTable() {
         return -1;
     }
     m_logger.LogDetailed("Reading Winamp media library: %s", tablePath.c_str());
-    auto table = CWinampTable::Open(tablePath, indexPath, m_logger, [this] { return IsStopping(); });
+    auto table =
+        CWinampTable::Open(tablePath, indexPath, m_logger, [this] { return IsStopping(); });
     if (!table) {
         m_logger.LogCritical("ERROR: Unable to open Winamp media library for import");
         return -1;
@@ -147,7 +148,8 @@ void CWinampMediaReader::AddRecord(const CWinampTable& table) {
         if (number != nullptr && number->IsInteger() && number->Integer() > 0) {
             std::snprintf(formatted, sizeof formatted, "%02d", number->Integer());
         }
-        track.trackNumber = formatted[0] == '\0' ? std::string("00") : NormalizeTrackNumber(formatted);
+        track.trackNumber =
+            formatted[0] == '\0' ? std::string("00") : NormalizeTrackNumber(formatted);
         owner->AddItem(track);
     } else if (type->Integer() == 1) {
         CVideoItem video;

@@ -161,10 +161,9 @@ void CWinampTable::LoadColumns() {
 
 int CWinampTable::ColumnId(std::string_view column) const {
     const std::string lower = AsciiLower(column);
-    auto found = std::lower_bound(m_columnIds.begin(), m_columnIds.end(), lower,
-                                  [](const auto& entry, const std::string& name) {
-                                      return entry.first < name;
-                                  });
+    auto found = std::lower_bound(
+        m_columnIds.begin(), m_columnIds.end(), lower,
+        [](const auto& entry, const std::string& name) { return entry.first < name; });
     return found != m_columnIds.end() && found->first == lower ? found->second : -1;
 }
 

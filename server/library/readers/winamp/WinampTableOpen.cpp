@@ -90,7 +90,8 @@ std::unique_ptr<CWinampTable> CWinampTable::Open(const std::string& tablePath,
             if (cancel && cancel()) return nullptr;
             std::this_thread::sleep_for(std::chrono::milliseconds(kLockPauseMs));
         }
-        for (auto [source, path] : {std::pair{table.get(), &tablePath}, {index.get(), &indexPath}}) {
+        for (auto [source, path] :
+             {std::pair{table.get(), &tablePath}, {index.get(), &indexPath}}) {
             if (!source->Open(*path)) {
                 logger.LogCritical("ERROR: Unable to open %s: %s", path->c_str(),
                                    std::strerror(errno));
