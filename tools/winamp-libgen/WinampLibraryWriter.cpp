@@ -41,52 +41,52 @@ std::vector<WinampColumn> Columns(bool oldFileSize) {
         const char* name;
     };
     static constexpr Entry kColumns[] = {
-        {0, kFileNameField, "filename"},
-        {1, kTextField, "title"},
-        {2, kTextField, "artist"},
-        {3, kTextField, "album"},
-        {4, kIntegerField, "year"},
-        {5, kTextField, "genre"},
-        {6, kTextField, "comment"},
-        {7, kIntegerField, "trackno"},
-        {8, kLengthField, "length"},
-        {9, kIntegerField, "type"},
-        {10, kDateTimeField, "lastupd"},
-        {11, kDateTimeField, "lastplay"},
-        {12, kIntegerField, "rating"},
-        {14, kIntegerField, "playcount"},
-        {15, kDateTimeField, "filetime"},
-        {16, kInteger64Field, "filesize"},
-        {17, kIntegerField, "bitrate"},
-        {18, kIntegerField, "disc"},
-        {19, kTextField, "albumartist"},
-        {20, kTextField, "replaygain_album_gain"},
-        {21, kTextField, "replaygain_track_gain"},
-        {22, kTextField, "publisher"},
-        {23, kTextField, "composer"},
-        {24, kIntegerField, "bpm"},
-        {25, kIntegerField, "discs"},
-        {26, kIntegerField, "tracks"},
-        {27, kIntegerField, "ispodcast"},
-        {28, kTextField, "podcastchannel"},
-        {29, kDateTimeField, "podcastpubdate"},
-        {30, kTextField, "GracenoteFileID"},
-        {31, kBinaryField, "GracenoteExtData"},
-        {32, kIntegerField, "lossless"},
-        {33, kTextField, "category"},
-        {34, kTextField, "codec"},
-        {35, kTextField, "director"},
-        {36, kTextField, "producer"},
-        {37, kIntegerField, "width"},
-        {38, kIntegerField, "height"},
-        {39, kTextField, "mimetype"},
-        {40, kDateTimeField, "dateadded"},
-        {41, kIntegerField, "cloud"},
+        {0, kWinampFileName, "filename"},
+        {1, kWinampText, "title"},
+        {2, kWinampText, "artist"},
+        {3, kWinampText, "album"},
+        {4, kWinampInteger, "year"},
+        {5, kWinampText, "genre"},
+        {6, kWinampText, "comment"},
+        {7, kWinampInteger, "trackno"},
+        {8, kWinampLength, "length"},
+        {9, kWinampInteger, "type"},
+        {10, kWinampDateTime, "lastupd"},
+        {11, kWinampDateTime, "lastplay"},
+        {12, kWinampInteger, "rating"},
+        {14, kWinampInteger, "playcount"},
+        {15, kWinampDateTime, "filetime"},
+        {16, kWinampInteger64, "filesize"},
+        {17, kWinampInteger, "bitrate"},
+        {18, kWinampInteger, "disc"},
+        {19, kWinampText, "albumartist"},
+        {20, kWinampText, "replaygain_album_gain"},
+        {21, kWinampText, "replaygain_track_gain"},
+        {22, kWinampText, "publisher"},
+        {23, kWinampText, "composer"},
+        {24, kWinampInteger, "bpm"},
+        {25, kWinampInteger, "discs"},
+        {26, kWinampInteger, "tracks"},
+        {27, kWinampInteger, "ispodcast"},
+        {28, kWinampText, "podcastchannel"},
+        {29, kWinampDateTime, "podcastpubdate"},
+        {30, kWinampText, "GracenoteFileID"},
+        {31, kWinampBinary, "GracenoteExtData"},
+        {32, kWinampInteger, "lossless"},
+        {33, kWinampText, "category"},
+        {34, kWinampText, "codec"},
+        {35, kWinampText, "director"},
+        {36, kWinampText, "producer"},
+        {37, kWinampInteger, "width"},
+        {38, kWinampInteger, "height"},
+        {39, kWinampText, "mimetype"},
+        {40, kWinampDateTime, "dateadded"},
+        {41, kWinampInteger, "cloud"},
     };
     std::vector<WinampColumn> columns;
     for (const Entry& entry : kColumns) {
         const uint8_t type =
-            entry.id == kFileSize && oldFileSize ? uint8_t{kIntegerField} : entry.type;
+            entry.id == kFileSize && oldFileSize ? uint8_t{kWinampInteger} : entry.type;
         columns.push_back({entry.id, type, entry.name});
     }
     return columns;
@@ -183,28 +183,28 @@ public:
     // `updated`: the record will see the updates of Update.
     void Add(int k, const WinampLibraryTrack& track, bool updated) {
         std::vector<WinampField> fields;
-        fields.push_back({kFileName, kFileNameField, Text(track.path)});
+        fields.push_back({kFileName, kWinampFileName, Text(track.path)});
         // A title the player corrected later: the first one stays behind in the file.
         fields.push_back(
-            {kTitle, kTextField,
+            {kTitle, kWinampText,
              Text(updated && k % 50 == 21 ? "Track " + std::to_string(k) : track.title)});
-        if (!track.artist.empty()) fields.push_back({kArtist, kTextField, Text(track.artist)});
-        if (!track.album.empty()) fields.push_back({kAlbum, kTextField, Text(track.album)});
-        fields.push_back({kYear, kIntegerField, WinampIntegerData(1990 + k % 30)});
-        if (!track.genre.empty()) fields.push_back({kGenre, kTextField, Text(track.genre)});
+        if (!track.artist.empty()) fields.push_back({kArtist, kWinampText, Text(track.artist)});
+        if (!track.album.empty()) fields.push_back({kAlbum, kWinampText, Text(track.album)});
+        fields.push_back({kYear, kWinampInteger, WinampIntegerData(1990 + k % 30)});
+        if (!track.genre.empty()) fields.push_back({kGenre, kWinampText, Text(track.genre)});
         if (track.trackNumber > 0)
-            fields.push_back({kTrackNo, kIntegerField, WinampIntegerData(track.trackNumber)});
-        fields.push_back({kLength, kLengthField, WinampIntegerData(120 + k % 300)});
-        fields.push_back({kType, kIntegerField, WinampIntegerData(track.video ? 1 : 0)});
-        fields.push_back({kLastUpd, kDateTimeField, WinampIntegerData(1200000000 + k)});
-        fields.push_back({kFileTime, kDateTimeField, WinampIntegerData(1100000000 + k)});
-        fields.push_back({kFileSize, m_options.oldFileSize ? kIntegerField : kInteger64Field,
+            fields.push_back({kTrackNo, kWinampInteger, WinampIntegerData(track.trackNumber)});
+        fields.push_back({kLength, kWinampLength, WinampIntegerData(120 + k % 300)});
+        fields.push_back({kType, kWinampInteger, WinampIntegerData(track.video ? 1 : 0)});
+        fields.push_back({kLastUpd, kWinampDateTime, WinampIntegerData(1200000000 + k)});
+        fields.push_back({kFileTime, kWinampDateTime, WinampIntegerData(1100000000 + k)});
+        fields.push_back({kFileSize, m_options.oldFileSize ? kWinampInteger : kWinampInteger64,
                           m_options.oldFileSize ? WinampIntegerData(3000000 + k)
                                                 : WinampInteger64Data(5000000000LL + k)});
-        fields.push_back({kBitrate, kIntegerField, WinampIntegerData(192)});
+        fields.push_back({kBitrate, kWinampInteger, WinampIntegerData(192)});
         if (k % 11 == 0)
-            fields.push_back({kExtData, kBinaryField, std::string("\x01\x00\xFF\x7F\x02", 5)});
-        fields.push_back({kDateAdded, kDateTimeField, WinampIntegerData(1300000000 + k)});
+            fields.push_back({kExtData, kWinampBinary, std::string("\x01\x00\xFF\x7F\x02", 5)});
+        fields.push_back({kDateAdded, kWinampDateTime, WinampIntegerData(1300000000 + k)});
         m_records.push_back(m_writer.AddRecord(fields));
     }
 
@@ -212,27 +212,27 @@ public:
     void Update(int k, const WinampLibraryTrack& track) {
         const int record = m_records[static_cast<size_t>(k)];
         if (k % 9 == 4) {
-            m_writer.UpdateField(record, {kPlayCount, kIntegerField, WinampIntegerData(1)});
+            m_writer.UpdateField(record, {kPlayCount, kWinampInteger, WinampIntegerData(1)});
             m_writer.UpdateField(record,
-                                 {kLastPlay, kDateTimeField, WinampIntegerData(1400000000)});
-            m_writer.UpdateField(record, {kPlayCount, kIntegerField, WinampIntegerData(2)});
+                                 {kLastPlay, kWinampDateTime, WinampIntegerData(1400000000)});
+            m_writer.UpdateField(record, {kPlayCount, kWinampInteger, WinampIntegerData(2)});
         }
         if (k % 25 == 7) {
-            m_writer.UpdateField(record, {kRating, kIntegerField, WinampIntegerData(3)});
-            m_writer.UpdateField(record, {kRating, kIntegerField, WinampIntegerData(5)});
+            m_writer.UpdateField(record, {kRating, kWinampInteger, WinampIntegerData(3)});
+            m_writer.UpdateField(record, {kRating, kWinampInteger, WinampIntegerData(5)});
         }
         if (k % 40 == 13)
-            m_writer.UpdateField(record, {kFileName, kFileNameField, Text(track.path)});
+            m_writer.UpdateField(record, {kFileName, kWinampFileName, Text(track.path)});
         if (k % 80 == 13)
-            m_writer.UpdateField(record, {kFileName, kFileNameField, Text(track.path)});
-        if (k % 50 == 21) m_writer.UpdateField(record, {kTitle, kTextField, Text(track.title)});
+            m_writer.UpdateField(record, {kFileName, kWinampFileName, Text(track.path)});
+        if (k % 50 == 21) m_writer.UpdateField(record, {kTitle, kWinampText, Text(track.title)});
         if (k % 60 == 5) {
             m_writer.UpdateField(record,
-                                 {kDateAdded, kDateTimeField, WinampIntegerData(1500000000)}, true);
+                                 {kDateAdded, kWinampDateTime, WinampIntegerData(1500000000)}, true);
         }
         if (k % 70 == 9 && !track.artist.empty()) {
-            m_writer.UpdateField(record, {kArtist, kTextField, Text(track.artist)}, true);
-            m_writer.UpdateField(record, {kArtist, kTextField, Text(track.artist)}, true);
+            m_writer.UpdateField(record, {kArtist, kWinampText, Text(track.artist)}, true);
+            m_writer.UpdateField(record, {kArtist, kWinampText, Text(track.artist)}, true);
         }
     }
 

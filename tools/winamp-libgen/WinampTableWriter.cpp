@@ -86,7 +86,7 @@ CWinampTableWriter::CWinampTableWriter(const std::vector<WinampColumn>& columns,
     std::vector<WinampField> definitions;
     for (const WinampColumn& column : columns) {
         const std::string typeAndFlag{static_cast<char>(column.type), '\0'};
-        definitions.push_back({column.id, kColumnField, Definition(typeAndFlag, column.name)});
+        definitions.push_back({column.id, kWinampColumn, Definition(typeAndFlag, column.name)});
         if (column.id == sortColumn) m_sortColumn = sortColumn;
     }
     m_columnsRecord = WriteReservedRecord(definitions);
@@ -94,15 +94,15 @@ CWinampTableWriter::CWinampTableWriter(const std::vector<WinampColumn>& columns,
     std::string primary;
     Append32(primary, kPrimaryIndexId);
     Append32(primary, 0);
-    std::vector<WinampField> indexes{{0, kIndexField, Definition(primary, "None")}};
+    std::vector<WinampField> indexes{{0, kWinampIndex, Definition(primary, "None")}};
     if (m_sortColumn >= 0) {
         std::string sorted;
         Append32(sorted, static_cast<uint32_t>(m_sortColumn));
-        Append32(sorted, kFileNameField);
+        Append32(sorted, kWinampFileName);
         const auto& name = std::find_if(columns.begin(), columns.end(), [&](const auto& c) {
                                return c.id == m_sortColumn;
                            })->name;
-        indexes.push_back({1, kIndexField, Definition(sorted, name)});
+        indexes.push_back({1, kWinampIndex, Definition(sorted, name)});
     }
     m_indexesRecord = WriteReservedRecord(indexes);
 }
@@ -166,7 +166,7 @@ void CWinampTableWriter::UpdateField(int record, const WinampField& field, bool 
     if (i == 0 || redirect) {
         // The old place now sends readers on; a place that already did keeps doing so, so
         // a field updated twice is reached through two redirections.
-        m_table[found->fieldPosition + 1] = static_cast<char>(kRedirectField);
+        m_table[found->fieldPosition + 1] = static_cast<char>(kWinampRedirect);
         Put32(found->fieldPosition + 2, position);
     } else {
         Put32(previous + 6, position);

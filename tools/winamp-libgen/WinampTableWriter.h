@@ -1,25 +1,13 @@
 #pragma once
 
+#include "server/library/readers/winamp/WinampFieldTypes.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vantor::tools {
-
-// Field types as the player writes them.
-enum WinampWriterFieldType : uint8_t {
-    kColumnField = 0,
-    kIndexField = 1,
-    kRedirectField = 2,
-    kTextField = 3,
-    kIntegerField = 4,
-    kBinaryField = 6,
-    kDateTimeField = 10,
-    kLengthField = 11,
-    kFileNameField = 12,
-    kInteger64Field = 13,
-};
 
 enum class WinampTextForm { kUtf16, kUtf16BigEndian, kEightBit };
 
@@ -35,13 +23,13 @@ bool FitsLatin1(std::string_view utf8);
 
 struct WinampField {
     uint8_t column = 0;
-    uint8_t type = kTextField;
+    uint8_t type = kWinampText;
     std::string data;
 };
 
 struct WinampColumn {
     uint8_t id = 0;
-    uint8_t type = kTextField;
+    uint8_t type = kWinampText;
     std::string name;
 };
 

@@ -139,29 +139,29 @@ TEST(WinampReader, OlderLayoutsAndSettingsFolder) {
 TEST(WinampReader, RecordRules) {
     test::TempFolder folder;
     std::filesystem::create_directories(folder.File("Plugins/ml"));
-    const std::vector<tools::WinampColumn> columns = {{0, tools::kFileNameField, "filename"},
-                                                      {1, tools::kTextField, "title"},
-                                                      {5, tools::kTextField, "genre"},
-                                                      {7, tools::kIntegerField, "trackno"},
-                                                      {9, tools::kIntegerField, "type"}};
+    const std::vector<tools::WinampColumn> columns = {{0, kWinampFileName, "filename"},
+                                                      {1, kWinampText, "title"},
+                                                      {5, kWinampText, "genre"},
+                                                      {7, kWinampInteger, "trackno"},
+                                                      {9, kWinampInteger, "type"}};
     tools::CWinampTableWriter writer(columns, 0);
     auto record = [&](const std::string& title, std::vector<WinampField> more,
                       const std::string& file = "") {
         const std::string path = "C:\\m\\" + (file.empty() ? title : file) + ".mp3";
-        std::vector<WinampField> fields{{0, tools::kFileNameField, WinampTextData(path)},
-                                        {1, tools::kTextField, WinampTextData(title)}};
+        std::vector<WinampField> fields{{0, kWinampFileName, WinampTextData(path)},
+                                        {1, kWinampText, WinampTextData(title)}};
         fields.insert(fields.end(), more.begin(), more.end());
         writer.AddRecord(fields);
     };
-    const WinampField audio{9, tools::kIntegerField, WinampIntegerData(0)};
+    const WinampField audio{9, kWinampInteger, WinampIntegerData(0)};
     record("no number", {audio});
-    record("seven", {audio, {7, tools::kIntegerField, WinampIntegerData(7)}});
-    record("long number", {audio, {7, tools::kIntegerField, WinampIntegerData(123)}});
-    record("number as text", {audio, {7, tools::kTextField, WinampTextData("5")}});
-    record("id3 genre", {audio, {5, tools::kTextField, WinampTextData("(17)")}});
+    record("seven", {audio, {7, kWinampInteger, WinampIntegerData(7)}});
+    record("long number", {audio, {7, kWinampInteger, WinampIntegerData(123)}});
+    record("number as text", {audio, {7, kWinampText, WinampTextData("5")}});
+    record("id3 genre", {audio, {5, kWinampText, WinampTextData("(17)")}});
     record("no type", {});
-    record("type as text", {{9, tools::kTextField, WinampTextData("0")}});
-    record("other type", {{9, tools::kIntegerField, WinampIntegerData(2)}});
+    record("type as text", {{9, kWinampText, WinampTextData("0")}});
+    record("other type", {{9, kWinampInteger, WinampIntegerData(2)}});
     record("", {audio}, "Untitled Song");
     ASSERT_TRUE(
         writer.Write(folder.File("Plugins/ml/main.dat"), folder.File("Plugins/ml/main.idx")));

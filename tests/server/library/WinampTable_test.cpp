@@ -27,9 +27,9 @@ using tools::WinampTextForm;
 
 // The column ids the generated libraries use, with their hole at 13.
 const std::vector<tools::WinampColumn> kColumns = {
-    {0, tools::kFileNameField, "filename"}, {1, tools::kTextField, "title"},
-    {2, tools::kTextField, "artist"},       {7, tools::kIntegerField, "trackno"},
-    {9, tools::kIntegerField, "type"},      {14, tools::kIntegerField, "playcount"}};
+    {0, kWinampFileName, "filename"}, {1, kWinampText, "title"},
+    {2, kWinampText, "artist"},       {7, kWinampInteger, "trackno"},
+    {9, kWinampInteger, "type"},      {14, kWinampInteger, "playcount"}};
 
 struct Row {
     std::string title;
@@ -119,21 +119,21 @@ TEST(WinampTable, TextFormsAndFieldRules) {
     test::TestLogger log;
     CWinampTableWriter writer(kColumns, 0);
     const std::string name = "Café Ünïcode";
-    writer.AddRecord({{1, tools::kTextField, WinampTextData(name, WinampTextForm::kUtf16)}});
-    writer.AddRecord({{1, tools::kTextField, WinampTextData(name, WinampTextForm::kEightBit)}});
+    writer.AddRecord({{1, kWinampText, WinampTextData(name, WinampTextForm::kUtf16)}});
+    writer.AddRecord({{1, kWinampText, WinampTextData(name, WinampTextForm::kEightBit)}});
     writer.AddRecord(
-        {{1, tools::kTextField, WinampTextData(name, WinampTextForm::kUtf16BigEndian)}});
+        {{1, kWinampText, WinampTextData(name, WinampTextForm::kUtf16BigEndian)}});
     // The same column twice in one chain: the first one counts.
-    writer.AddRecord({{1, tools::kTextField, WinampTextData("first")},
-                      {1, tools::kTextField, WinampTextData("second")}});
+    writer.AddRecord({{1, kWinampText, WinampTextData("first")},
+                      {1, kWinampText, WinampTextData("second")}});
     // A count that runs past the field's data, and an integer where a text is asked for.
-    writer.AddRecord({{1, tools::kTextField,
+    writer.AddRecord({{1, kWinampText,
                        std::string("\x10\x00"
                                    "ab",
                                    4)},
-                      {2, tools::kIntegerField, WinampIntegerData(5)}});
+                      {2, kWinampInteger, WinampIntegerData(5)}});
     // Text after a zero is not part of the value.
-    writer.AddRecord({{1, tools::kTextField, WinampTextData(std::string("end\0junk", 8))}});
+    writer.AddRecord({{1, kWinampText, WinampTextData(std::string("end\0junk", 8))}});
     ASSERT_TRUE(writer.Write(folder.File("main.dat"), folder.File("main.idx")));
 
     auto table = OpenPair(Files(folder), log.logger);
@@ -202,7 +202,7 @@ TEST(WinampTable, DamagedFilesEndTheRecordOrTheOpen) {
         {"redirection to itself",
          [&](CWinampTableWriter& w, std::string&) {
              const uint32_t at = w.RecordPosition(1);
-             w.Table()[at + 1] = tools::kRedirectField;
+             w.Table()[at + 1] = kWinampRedirect;
              Put32(w.Table(), at + 2, at);
          },
          true,
@@ -237,9 +237,9 @@ TEST(WinampTable, DamagedFilesEndTheRecordOrTheOpen) {
         CWinampTableWriter writer(kColumns, 0);
         for (const char* title : {"a", "b", "c"}) {
             writer.AddRecord(
-                {{0, tools::kFileNameField, WinampTextData(std::string("/m/") + title)},
-                 {kTitle, tools::kTextField, WinampTextData(title)},
-                 {9, tools::kIntegerField, WinampIntegerData(0)}});
+                {{0, kWinampFileName, WinampTextData(std::string("/m/") + title)},
+                 {kTitle, kWinampText, WinampTextData(title)},
+                 {9, kWinampInteger, WinampIntegerData(0)}});
         }
         std::string index = writer.Index();
         c.damage(writer, index);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "server/library/readers/winamp/ByteSource.h"
+#include "server/library/readers/winamp/WinampFieldTypes.h"
 
 #include <array>
 #include <cstdint>
@@ -14,19 +15,6 @@
 namespace vantor {
 
 class CLogger;
-
-// Field types of Winamp's table files. Types not named here are skipped by their size.
-enum WinampFieldType : uint8_t {
-    kWinampColumn = 0,
-    kWinampIndex = 1,
-    kWinampRedirect = 2,
-    kWinampText = 3,
-    kWinampInteger = 4,
-    kWinampDateTime = 10,  // 32-bit integer
-    kWinampLength = 11,    // 32-bit integer
-    kWinampFileName = 12,  // laid out as a text
-    kWinampInteger64 = 13,
-};
 
 // One field of the current record. Valid until the cursor moves.
 class CWinampField {
