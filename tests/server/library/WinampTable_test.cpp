@@ -110,6 +110,11 @@ TEST(WinampTable, ReadsGeneratedLibrariesThroughTheirChains) {
         ASSERT_NE(table->GetField("playcount"), nullptr);
         EXPECT_EQ(table->GetField("playcount")->Integer(), 2);
         EXPECT_EQ(table->GetField("Genre"), table->GetField("genre"));
+        // Lengths (type 11) and dates (type 10) are integers; a 64-bit size (type 13) is not
+        // one, while older libraries keep it as a 32-bit integer.
+        EXPECT_EQ(table->GetField("length")->Integer(), 124);
+        EXPECT_EQ(table->GetField("lastupd")->Integer(), 1200000004);
+        EXPECT_EQ(table->GetField("filesize")->IsInteger(), eightBit);
         EXPECT_FALSE(log.sink.Contains("ERROR")) << log.sink.Lines()[0];
     }
 }
