@@ -1,5 +1,7 @@
 #include "server/library/readers/winamp/WinampTable.h"
+#include "server/library/readers/winamp/WinampMediaReader.h"
 #include "tests/server/library/LibraryTestSupport.h"
+#include "tests/server/library/ReaderTestSupport.h"
 #include "tools/winamp-libgen/WinampLibraryWriter.h"
 #include "tools/winamp-libgen/WinampTableWriter.h"
 
@@ -126,11 +128,10 @@ TEST(WinampTable, TextFormsAndFieldRules) {
     const std::string name = "Café Ünïcode";
     writer.AddRecord({{1, kWinampText, WinampTextData(name, WinampTextForm::kUtf16)}});
     writer.AddRecord({{1, kWinampText, WinampTextData(name, WinampTextForm::kEightBit)}});
-    writer.AddRecord(
-        {{1, kWinampText, WinampTextData(name, WinampTextForm::kUtf16BigEndian)}});
+    writer.AddRecord({{1, kWinampText, WinampTextData(name, WinampTextForm::kUtf16BigEndian)}});
     // The same column twice in one chain: the first one counts.
-    writer.AddRecord({{1, kWinampText, WinampTextData("first")},
-                      {1, kWinampText, WinampTextData("second")}});
+    writer.AddRecord(
+        {{1, kWinampText, WinampTextData("first")}, {1, kWinampText, WinampTextData("second")}});
     // A count that runs past the field's data, and an integer where a text is asked for.
     writer.AddRecord({{1, kWinampText,
                        std::string("\x10\x00"
@@ -241,10 +242,9 @@ TEST(WinampTable, DamagedFilesEndTheRecordOrTheOpen) {
         SCOPED_TRACE(c.name);
         CWinampTableWriter writer(kColumns, 0);
         for (const char* title : {"a", "b", "c"}) {
-            writer.AddRecord(
-                {{0, kWinampFileName, WinampTextData(std::string("/m/") + title)},
-                 {kTitle, kWinampText, WinampTextData(title)},
-                 {9, kWinampInteger, WinampIntegerData(0)}});
+            writer.AddRecord({{0, kWinampFileName, WinampTextData(std::string("/m/") + title)},
+                              {kTitle, kWinampText, WinampTextData(title)},
+                              {9, kWinampInteger, WinampIntegerData(0)}});
         }
         std::string index = writer.Index();
         c.damage(writer, index);
@@ -292,46 +292,67 @@ private:
     pid_t m_pid = -1;
 };
 
-// The lock file protocol: held by another program, the open waits about ten seconds (100
-// tries, 100 ms apart) and fails; once let go the open succeeds and removes the lock file.
+// The library in `folder`'s "Plugins/ml", for the reader.
+void WriteSmallLibrary(const test::TempFolder& folder) {
+    std::filesystem::create_directories(folder.File("Plugins/ml"));
+    CWinampTableWriter writer(kColumns, 0);
+    writer.AddRecord({{0, kWinampFileName, WinampTextData("/m/a.mp3")},
+                      {9, kWinampInteger, WinampIntegerData(0)}});
+    ASSERT_TRUE(
+        writer.Write(folder.File("Plugins/ml/main.dat"), folder.File("Plugins/ml/main.idx")));
+}
+
+constexpr const char* kOpenFailed = "ERROR: Unable to open Winamp media library for import";
+
+// The lock file protocol: held by another program, the read waits about ten seconds (100
+// tries, 100 ms apart) and fails; once let go the read succeeds and removes the lock file.
 TEST(WinampTable, LockHeldByAnotherProgramMakesTheOpenWaitThenFail) {
     test::TempFolder folder;
+    WriteSmallLibrary(folder);
     test::TestLogger log;
-    CWinampTableWriter writer(kColumns, 0);
-    ASSERT_TRUE(writer.Write(folder.File("main.dat"), folder.File("main.idx")));
-    const TablePair pair = Files(folder);
+    test::CollectingOwner owner;
+    CWinampMediaReader reader(log.logger, folder.Path());
+    reader.SetOwner(&owner);
+    const std::string lock = folder.File("Plugins/ml/main.dat.lock");
     {
-        LockHolder holder(pair.table + ".lock");
+        LockHolder holder(lock);
         const auto started = std::chrono::steady_clock::now();
-        EXPECT_EQ(OpenPair(pair, log.logger), nullptr);
+        EXPECT_EQ(reader.Read(), -1);
         const auto waited = std::chrono::steady_clock::now() - started;
         EXPECT_GE(waited, std::chrono::milliseconds(9900));
         EXPECT_LT(waited, std::chrono::seconds(40));
         EXPECT_TRUE(log.sink.Contains("is held by another program"));
+        EXPECT_TRUE(log.sink.Contains(kOpenFailed));
     }
-    EXPECT_NE(OpenPair(pair, log.logger), nullptr);
-    EXPECT_FALSE(std::filesystem::exists(pair.table + ".lock"));
+    EXPECT_EQ(reader.Read(), 0);
+    EXPECT_EQ(owner.items.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(lock));
 }
 
-// Where the lock file cannot be created (a read-only folder) the open fails at once. Root
+// Where the lock file cannot be created (a read-only folder) the read fails at once. Root
 // may write anywhere, so then the try runs in a child that has given root up.
 TEST(WinampTable, ReadOnlyFolderFailsAtOnce) {
     test::TempFolder folder;
-    CWinampTableWriter writer(kColumns, 0);
-    ASSERT_TRUE(writer.Write(folder.File("main.dat"), folder.File("main.idx")));
-    std::filesystem::permissions(folder.Path(), std::filesystem::perms(0555));
+    WriteSmallLibrary(folder);
+    const auto readOnly = std::filesystem::perms(0555);
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms(0755));
+    std::filesystem::permissions(folder.File("Plugins/ml"), readOnly);
     const pid_t child = fork();
     if (child == 0) {
         if (geteuid() == 0 && setuid(65534) != 0) _exit(3);
         test::TestLogger log;
+        CWinampMediaReader reader(log.logger, folder.Path());
         const auto started = std::chrono::steady_clock::now();
-        const bool failed = OpenPair(Files(folder), log.logger) == nullptr;
+        const bool failed = reader.Read() == -1;
         const bool quick = std::chrono::steady_clock::now() - started < std::chrono::seconds(2);
-        _exit(failed && quick && log.sink.Contains("Unable to create the lock file") ? 0 : 1);
+        _exit(failed && quick && log.sink.Contains("Unable to create the lock file") &&
+                      log.sink.Contains(kOpenFailed)
+                  ? 0
+                  : 1);
     }
     int status = -1;
     ASSERT_EQ(waitpid(child, &status, 0), child);
-    std::filesystem::permissions(folder.Path(), std::filesystem::perms(0755));
+    std::filesystem::permissions(folder.File("Plugins/ml"), std::filesystem::perms(0755));
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
