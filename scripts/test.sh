@@ -4,7 +4,7 @@
 #   2. the server built without its desktop side (no GTK): that it links no window library,
 #      and the headless server's tests against it,
 #   3. the threaded tests again under ThreadSanitizer,
-#   4. the protocol fuzzer for a fixed time.
+#   4. every fuzzer for a fixed time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
