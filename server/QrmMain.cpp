@@ -45,15 +45,15 @@ const char* const kUsage = "Usage: QRM [--headless] [--data-dir DIR] [--help]\n"
 
 #ifdef VANTOR_HAVE_DESKTOP
 constexpr bool kDesktopBuilt = true;
-#else
-constexpr bool kDesktopBuilt = false;
-#endif
 
 bool DisplayPresent() {
     const char* x11 = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     return (x11 && *x11) || (wayland && *wayland);
 }
+#else
+constexpr bool kDesktopBuilt = false;
+#endif
 
 void PrintHelp() {
     std::printf(
@@ -63,7 +63,7 @@ void PrintHelp() {
         "\n"
         "Options:\n"
         "  --headless      Run without a window, logging to standard error as well as to\n"
-        "                  the log file (also what happens when no display is present%s).\n"
+        "                  the log file %s.\n"
         "                  Without a window, QRM ends with status 1 when the XML or the\n"
         "                  HTTP channel cannot listen (a port in use, say), saying why on\n"
         "                  standard error. With a window it lives in the notification\n"
@@ -84,7 +84,10 @@ void PrintHelp() {
         "Signals: SIGINT and SIGTERM stop the server; SIGHUP re-reads QRM.config and\n"
         "restarts the server when the player type changed. A second QRM on the same data\n"
         "folder asks the running one to show its window and exits.\n",
-        kUsage, kDesktopBuilt ? "" : ", and always in this build", GetDataFolder().c_str());
+        kUsage,
+        kDesktopBuilt ? "(also when no display is present)"
+                      : "(always, in this build without windows)",
+        GetDataFolder().c_str());
 }
 
 // False (after printing why) when the command line is not understood.

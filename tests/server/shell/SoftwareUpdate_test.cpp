@@ -19,7 +19,7 @@
 #include "server/shell/update/UpdateNotify.h"
 #include "server/shell/update/UpdateQuery.h"
 #include "tests/server/core/CoreTestSupport.h"
-#include "tests/server/shell/LocalHttpServer.h"
+#include "tests/server/library/art/LocalHttpServer.h"
 #include "tests/support/QrmProcess.h"
 
 namespace vantor {
@@ -65,6 +65,10 @@ private:
     std::vector<std::string> m_calls;
 };
 
+std::string Url(const test::CLocalHttpServer& server, const std::string& path) {
+    return server.BaseUrl() + path;
+}
+
 std::string Document(const std::string& version, const std::string& url,
                      const std::string& checksum) {
     return "<?xml version=\"1.0\"?>\n<!-- served by the test -->\n<VersionInformation>"
@@ -87,8 +91,8 @@ protected:
         // The installer records its arguments beside itself.
         m_installer = "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/arguments.txt\"\n";
         m_checksum = client::Md5OfFile(WriteTemp("setup.sh", m_installer));
-        m_http.Serve("/files/setup.sh", m_installer);
-        m_config.SetString("UpdateURL", m_http.Url("/vantor/update.php"));
+        m_http.SetAnswer("/files/setup.sh", m_installer);
+        m_config.SetString("UpdateURL", Url(m_http, "/vantor/update.php"));
         m_config.SetBool("AllowInsecureUpdate", true);
     }
     ~SoftwareUpdateTest() override {
@@ -103,8 +107,8 @@ protected:
     }
     void Offer(const std::string& path, const std::string& version,
                const std::string& checksum = "") {
-        m_http.Serve(path, Document(version, m_http.Url("/files/setup.sh"),
-                                    checksum.empty() ? m_checksum : checksum));
+        m_http.SetAnswer(path, Document(version, Url(m_http, "/files/setup.sh"),
+                                        checksum.empty() ? m_checksum : checksum));
     }
     CSoftwareUpdate& Update() {
         if (!m_update) {
@@ -163,7 +167,7 @@ TEST_F(SoftwareUpdateTest, VersionsCompareByNumberAndTheQueryNamesThisInstallati
 TEST_F(SoftwareUpdateTest, TheBetaEndpointWinsOnlyWhenNewer) {
     Offer("/vantor/update.php", "1.0.4.0");
     Offer("/beta/update.php", "1.0.5.0");
-    m_config.SetString("BetaUpdateURL", m_http.Url("/beta/update.php"));
+    m_config.SetString("BetaUpdateURL", Url(m_http, "/beta/update.php"));
     ASSERT_TRUE(Update().Start(false));
     ASSERT_TRUE(m_notify.WaitFor("offer 1.0.5.0"));
     EXPECT_TRUE(m_log.sink.Contains("New application version available: 1.0.5.0 [beta]"));
@@ -225,8 +229,8 @@ TEST_F(SoftwareUpdateTest, AFailedOrMismatchedDownloadInstallsNothing) {
     EXPECT_TRUE(fs::exists(m_folder + "update/setup.sh"));  // kept, but not started
 
     // A download the server does not have.
-    m_http.Serve("/vantor/update.php",
-                 Document("1.0.4.0", m_http.Url("/files/missing.sh"), m_checksum));
+    m_http.SetAnswer("/vantor/update.php",
+                     Document("1.0.4.0", Url(m_http, "/files/missing.sh"), m_checksum));
     ASSERT_TRUE(Update().Start(false));
     ASSERT_TRUE(m_notify.WaitFor("offer 1.0.4.0"));
     Update().AcceptDownload();
@@ -251,8 +255,9 @@ TEST_F(SoftwareUpdateTest, PlainHttpIsRefusedUnlessAllowedAndNoEndpointMeansNoCh
     Offer("/vantor/update.php", "1.0.4.0");
     m_config.SetBool("AllowInsecureUpdate", false);
     CheckToEnd(true);
-    EXPECT_TRUE(m_log.sink.Contains("ERROR: Update check refused: " +
-                                    m_http.Url("/vantor/update.php") + " is not an https address"));
+    EXPECT_TRUE(
+        m_log.sink.Contains("ERROR: Update check refused: " + Url(m_http, "/vantor/update.php") +
+                            " is not an https address"));
     EXPECT_TRUE(m_http.Requests().empty());
     EXPECT_EQ(m_notify.Calls(), std::vector<std::string>{"failed"});
 
@@ -270,11 +275,11 @@ TEST_F(SoftwareUpdateTest, PlainHttpIsRefusedUnlessAllowedAndNoEndpointMeansNoCh
 // logs what it found.
 TEST(SoftwareUpdateServerTest, TheHeadlessServerChecksAfterStartingAndLogsTheOffer) {
     test::CLocalHttpServer http;
-    http.Serve("/vantor/update.php", Document("2.0.0.0", http.Url("/files/setup.sh"), ""));
+    http.SetAnswer("/vantor/update.php", Document("2.0.0.0", Url(http, "/files/setup.sh"), ""));
     test::CQrmProcess qrm;
     qrm.SetConfig("SimulatedPlayer", "true");
     qrm.SetConfig("PlayerType", "iTunes");
-    qrm.SetConfig("UpdateURL", http.Url("/vantor/update.php"));
+    qrm.SetConfig("UpdateURL", Url(http, "/vantor/update.php"));
     qrm.SetConfig("AllowInsecureUpdate", "true");
     qrm.SetConfig("AutoUpdate", "true");
     ASSERT_TRUE(qrm.Start()) << qrm.StdioText();
