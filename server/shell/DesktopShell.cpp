@@ -94,13 +94,19 @@ struct CDesktopShell::Parts {
         serverWindow.ShowWebAccessUrl(context.config.GetString("WebAccessURL", ""));
     }
 
-    void ShowAbout() { ShowAboutDialog(CServer::kVersion, icon); }
+    void ShowAbout() {
+        if (aboutShown) return;  // the modal box is up already
+        aboutShown = true;
+        ShowAboutDialog(CServer::kVersion, icon);
+        aboutShown = false;
+    }
 
     CServer& server;
     CServerContext& context;
     CSoftwareUpdate& update;
     const std::string iconPath;
     Glib::RefPtr<Gdk::Pixbuf> icon;
+    bool aboutShown = false;
     CMainLoopQueue queue;
     CLogDlg logWindow;
     CServerWindow serverWindow;
