@@ -85,7 +85,7 @@ wait_log() {  # text [count]
 }
 wait_window() {  # title: prints the id of the visible window
   local id
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1) || true
     [[ -n $id ]] && { sleep 0.3; echo "$id"; return 0; }
     sleep 0.1
@@ -163,11 +163,15 @@ log_window=$(wait_window "Debug Log")
 shot "$log_window" log-window-errors
 (( $(count_in_log "Received:") == 0 )) || fail "a verbose line before Verbose was chosen"
 keys "$log_window" alt+l End
-sleep 0.3
-exec 3<>"/dev/tcp/127.0.0.1/$xml_port"
-printf '<GetVolumeRequest><requestId>1</requestId></GetVolumeRequest>\0' >&3
+# A client's request, until the level has been taken (the window may still be busy).
+for _ in $(seq 30); do
+  exec 3<>"/dev/tcp/127.0.0.1/$xml_port"
+  printf '<GetVolumeRequest><requestId>1</requestId></GetVolumeRequest>\0' >&3
+  sleep 0.5
+  exec 3>&-
+  (( $(count_in_log "Received:") > 0 )) && break
+done
 wait_log "Received:"
-exec 3>&-
 
 # 4. Choosing Winamp restarts the services (the log window shows it happen); now the HTTP
 # port is free and the window shows the address.
