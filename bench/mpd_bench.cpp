@@ -13,7 +13,7 @@
 #include "server/core/Logger.h"
 #include "server/library/MediaLibrary.h"
 #include "server/player/mpd/MpdMediaReader.h"
-#include "tests/server/player/mpd/Id3Tag.h"
+#include "tests/support/Id3Tag.h"
 #include "tests/server/player/mpd/MpdFixture.h"
 #include "tests/support/QrmProcess.h"
 #include "tests/support/TestClients.h"
