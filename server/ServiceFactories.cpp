@@ -11,6 +11,9 @@
 #ifdef VANTOR_HAVE_MPD
 #include "server/player/mpd/MpdRegistration.h"
 #endif
+#ifdef VANTOR_HAVE_MPRIS
+#include "server/player/mpris/MprisRegistration.h"
+#endif
 #ifdef VANTOR_HAVE_WEB_CHANNEL
 #include "server/web/HttpChannel.h"
 #endif
@@ -24,6 +27,9 @@ void RegisterServiceFactories(CServer& server, CServerContext& context) {
     (void)context;
 #ifdef VANTOR_HAVE_MPD
     RegisterMpdPlayer(context);
+#endif
+#ifdef VANTOR_HAVE_MPRIS
+    RegisterMprisPlayer(context);  // after MPD: detection tries MPD first
 #endif
 #ifdef VANTOR_HAVE_LIBRARY
     server.SetServiceFactory(CServer::kLibraryPlace, [](CServerContext& ctx, int playerType) {
