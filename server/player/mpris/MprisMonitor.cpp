@@ -505,12 +505,16 @@ bool CMprisMonitor::HandlePending() {
 
 bool CMprisMonitor::Tick() {
     if (m_owner.empty()) return true;
+    // One call for the whole player interface costs what the position alone does, and it
+    // also catches a change the player forgot to signal (some leave out Shuffle).
     CMprisPlayerState fresh = State();
-    const int r = ReadPosition(fresh.positionUs);
+    BusDict properties;
+    const int r = GetAll(mpris::kPlayerInterface, properties);
     if (r < 0) {
         CBusError none;
         return CallFailed(r, none);
     }
+    ApplyPlayerProperties(properties, fresh);
     Commit(std::move(fresh), false);
     return true;
 }

@@ -24,7 +24,8 @@ class IPlayerListener;
 // "MPRIS State Monitor". Changes come from the player's signals: PropertiesChanged of the
 // player, root and track-list interfaces, Seeked and the track-list signals. Nothing is
 // polled except the play position, once a second while playing, so that a jump the player
-// did not signal is still reported (3-second rule). Players appearing and leaving are seen
+// did not signal is still reported (3-second rule); that read takes the player interface's
+// other properties along, which catches players that leave a change unsignalled. Players appearing and leaving are seen
 // through NameOwnerChanged: while the player is gone the state is stopped and
 // IsReachable() is false; when it (or, when no name is configured, any player) appears it
 // is followed again. A lost bus is reopened with a growing delay (100 ms up to 2 s).
