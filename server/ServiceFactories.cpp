@@ -17,6 +17,9 @@
 #ifdef VANTOR_HAVE_WEB_CHANNEL
 #include "server/web/HttpChannel.h"
 #endif
+#ifdef VANTOR_HAVE_DNSSD
+#include "server/dnssd/DnsSdChannel.h"
+#endif
 
 namespace vantor {
 
@@ -46,6 +49,11 @@ void RegisterServiceFactories(CServer& server, CServerContext& context) {
 #ifdef VANTOR_HAVE_WEB_CHANNEL
     server.Router().SetChannel(CRequestRouter::kHttpChannelPlace,
                                std::make_unique<CHttpChannel>(context));
+#endif
+#ifdef VANTOR_HAVE_DNSSD
+    const bool announceWeb = server.Router().Channel(CRequestRouter::kHttpChannelPlace) != nullptr;
+    server.Router().SetChannel(CRequestRouter::kDnsSdChannelPlace,
+                               std::make_unique<CDnsSdChannel>(context, announceWeb));
 #endif
 }
 

@@ -4,6 +4,7 @@
 // on it, playing files with the null audio output. Nothing here touches the user's own bus.
 
 #include "tests/support/MusicFolder.h"
+#include "tests/support/PrivateBus.h"
 
 #include <sys/types.h>
 
@@ -11,27 +12,6 @@
 #include <vector>
 
 namespace vantor::test {
-
-// A dbus-daemon of its own, listening on a socket in a temporary folder, without service
-// activation (so nothing is started behind the test's back). Start() points
-// DBUS_SESSION_BUS_ADDRESS of this process at it, so every program the test starts
-// (mpv, playerctl, QRM) uses it.
-class CPrivateBus {
-public:
-    CPrivateBus();
-    ~CPrivateBus();
-    CPrivateBus(const CPrivateBus&) = delete;
-    CPrivateBus& operator=(const CPrivateBus&) = delete;
-
-    bool Start();
-    void Stop();
-    const std::string& Address() const { return m_address; }
-
-private:
-    CTempFolder m_folder;
-    std::string m_address;
-    pid_t m_pid = -1;
-};
 
 // mpv with the MPRIS plugin, idle when its playlist ends. Start() waits until its name is on
 // the bus; Stop() ends it by its process id and waits.

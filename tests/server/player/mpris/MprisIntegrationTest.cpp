@@ -37,7 +37,7 @@ protected:
             return;
         }
         ASSERT_TRUE(Music().Ok()) << "ffmpeg could not generate the music folder";
-        s_bus = new CPrivateBus();
+        s_bus = new CPrivateBus(CPrivateBus::kSession);
         ASSERT_TRUE(s_bus->Start()) << "no private session bus";
         s_mpv = new CMpvProcess();
         ASSERT_TRUE(s_mpv->Start(Playlist())) << "mpv did not appear on the bus";
