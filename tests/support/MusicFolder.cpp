@@ -83,6 +83,24 @@ CTempFolder::~CTempFolder() {
     fs::remove_all(m_path, ec);
 }
 
+bool GenerateLibrary(const std::string& root, int count, const std::string& audio) {
+    static const char* genres[] = {"Rock",  "Jazz",    "Electronic", "Folk", "Classical",
+                                   "Blues", "Ambient", "Pop",        "Soul", "Reggae"};
+    for (int i = 0; i < count; ++i) {
+        GeneratedTrack t;
+        const int album = i / 12;
+        const int artist = album / 4;
+        t.artist = "Artist " + std::to_string(artist);
+        t.album = "Album " + std::to_string(album);
+        t.genre = genres[artist % 10];
+        t.title = "Track " + std::to_string(i);
+        t.trackTag = std::to_string(i % 12 + 1);
+        t.uri = t.artist + "/" + t.album + "/" + std::to_string(i % 12 + 1) + ".mp3";
+        if (!WriteTaggedFile(root + "/" + t.uri, MakeId3Tag(t), audio)) return false;
+    }
+    return true;
+}
+
 bool RunCommand(const std::vector<std::string>& argv, const std::string& stdoutFile) {
     return WaitOk(Spawn(argv, stdoutFile));
 }

@@ -80,6 +80,10 @@ private:
     bool m_ok = false;
 };
 
+// Writes `count` tagged files below `root` (artist/album/n.mp3), spread over 10 genres,
+// 12 tracks to an album and 4 albums to an artist, each `audio` behind its own ID3 tag.
+bool GenerateLibrary(const std::string& root, int count, const std::string& audio);
+
 // Runs a program (looked up in PATH) and waits; true when it exited with 0.
 bool RunCommand(const std::vector<std::string>& argv, const std::string& stdoutFile = "");
 // The ffmpeg command that writes a mono MP3 sine tone without any tag to `path`.
