@@ -12,6 +12,17 @@ constexpr size_t kMaxListEntries = 100000;
 
 int ReadDict(sd_bus_message* m, BusDict& dict, int depth);
 
+// Integers of every width end up as one 64-bit value (unsigned 64-bit ones wrap, which no
+// player property comes near).
+template <typename T>
+int ReadInteger(sd_bus_message* m, char type, CBusValue& value) {
+    T n = 0;
+    const int r = sd_bus_message_read_basic(m, type, &n);
+    value.kind = CBusValue::kInteger;
+    value.integer = static_cast<int64_t>(n);
+    return r;
+}
+
 int ReadBasic(sd_bus_message* m, char type, CBusValue& value) {
     int r = 0;
     switch (type) {
@@ -35,48 +46,18 @@ int ReadBasic(sd_bus_message* m, char type, CBusValue& value) {
             value.kind = CBusValue::kReal;
             return sd_bus_message_read_basic(m, type, &value.real);
         case SD_BUS_TYPE_INT64:
-        case SD_BUS_TYPE_UINT64: {
-            uint64_t n = 0;
-            r = sd_bus_message_read_basic(m, type, &n);
-            value.kind = CBusValue::kInteger;
-            value.integer = static_cast<int64_t>(n);
-            return r;
-        }
-        case SD_BUS_TYPE_INT32: {
-            int32_t n = 0;
-            r = sd_bus_message_read_basic(m, type, &n);
-            value.kind = CBusValue::kInteger;
-            value.integer = n;
-            return r;
-        }
-        case SD_BUS_TYPE_UINT32: {
-            uint32_t n = 0;
-            r = sd_bus_message_read_basic(m, type, &n);
-            value.kind = CBusValue::kInteger;
-            value.integer = n;
-            return r;
-        }
-        case SD_BUS_TYPE_INT16: {
-            int16_t n = 0;
-            r = sd_bus_message_read_basic(m, type, &n);
-            value.kind = CBusValue::kInteger;
-            value.integer = n;
-            return r;
-        }
-        case SD_BUS_TYPE_UINT16: {
-            uint16_t n = 0;
-            r = sd_bus_message_read_basic(m, type, &n);
-            value.kind = CBusValue::kInteger;
-            value.integer = n;
-            return r;
-        }
-        case SD_BUS_TYPE_BYTE: {
-            uint8_t n = 0;
-            r = sd_bus_message_read_basic(m, type, &n);
-            value.kind = CBusValue::kInteger;
-            value.integer = n;
-            return r;
-        }
+        case SD_BUS_TYPE_UINT64:
+            return ReadInteger<uint64_t>(m, type, value);
+        case SD_BUS_TYPE_INT32:
+            return ReadInteger<int32_t>(m, type, value);
+        case SD_BUS_TYPE_UINT32:
+            return ReadInteger<uint32_t>(m, type, value);
+        case SD_BUS_TYPE_INT16:
+            return ReadInteger<int16_t>(m, type, value);
+        case SD_BUS_TYPE_UINT16:
+            return ReadInteger<uint16_t>(m, type, value);
+        case SD_BUS_TYPE_BYTE:
+            return ReadInteger<uint8_t>(m, type, value);
         default:
             return -EINVAL;
     }
