@@ -6,8 +6,6 @@
 #include "server/player/mpris/MprisNames.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -41,53 +39,30 @@ CMprisMonitor::CMprisMonitor(CLogger& logger, CMprisAddress address,
     : m_logger(logger),
       m_address(std::move(address)),
       m_nowPlaying(nowPlaying ? std::move(nowPlaying) : std::make_shared<CMprisNowPlaying>()),
-      m_thread(logger) {
-    m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-}
+      m_thread(logger) {}
 
 CMprisMonitor::~CMprisMonitor() {
     Stop();
-    if (m_wakeFd >= 0) close(m_wakeFd);
 }
 
 int32_t CMprisMonitor::Start() {
-    Stop();
-    {
-        std::lock_guard<std::mutex> lock(m_startMutex);
-        m_attempted = false;
+    if (!m_thread.Start("MPRIS State Monitor", [this] { Run(); },
+                        m_address.callTimeoutMs * 2 + 500)) {
+        return kResultPlayerComm;
     }
-    m_stop = false;
-    uint64_t drained = 0;
-    while (read(m_wakeFd, &drained, sizeof drained) > 0) {
-    }
-    if (m_thread.Start("MPRIS State Monitor", [this] { Run(); }) != 0) return kResultPlayerComm;
-    std::unique_lock<std::mutex> lock(m_startMutex);
-    m_startCv.wait_for(lock, std::chrono::milliseconds(m_address.callTimeoutMs * 2 + 500),
-                       [this] { return m_attempted; });
     return m_reachable ? kResultSuccess : kResultPlayerComm;
 }
 
 void CMprisMonitor::Stop() {
-    if (!m_thread.IsRunning()) return;
-    m_stop = true;
-    const uint64_t one = 1;
-    (void)!write(m_wakeFd, &one, sizeof one);
     m_thread.Stop();
 }
 
 void CMprisMonitor::SetListener(IPlayerListener* listener) {
-    std::lock_guard<std::mutex> lock(m_listenerMutex);
-    m_listener = listener;
+    m_thread.SetListener(listener);
 }
 
 void CMprisMonitor::ClearListener(IPlayerListener* listener) {
-    std::lock_guard<std::mutex> lock(m_listenerMutex);
-    if (m_listener == listener) m_listener = nullptr;
-}
-
-IPlayerListener* CMprisMonitor::Listener() {
-    std::lock_guard<std::mutex> lock(m_listenerMutex);
-    return m_listener;
+    m_thread.ClearListener(listener);
 }
 
 std::string CMprisMonitor::PlayerName() const {
@@ -110,12 +85,6 @@ int64_t CMprisMonitor::PositionUs() const {
     return us;
 }
 
-bool CMprisMonitor::WaitForWake(int timeoutMs) {
-    pollfd pfd{m_wakeFd, POLLIN, 0};
-    poll(&pfd, 1, timeoutMs);
-    return m_stop.load();
-}
-
 // ------------------------------------------------------------------ the loop
 
 void CMprisMonitor::Run() {
@@ -123,17 +92,15 @@ void CMprisMonitor::Run() {
     auto firstLookDone = [&] {
         if (!first) return;
         first = false;
-        std::lock_guard<std::mutex> lock(m_startMutex);
-        m_attempted = true;
-        m_startCv.notify_all();
+        m_thread.FirstAttemptDone();
     };
-    while (!m_stop) {
+    while (!m_thread.IsStopping()) {
         if (!m_bus) {
             const bool up = OpenConnection() && SelectPlayer();
             firstLookDone();
             if (!up) {
                 CloseConnection();
-                if (WaitForWake(m_backoffMs)) break;
+                if (m_thread.WaitForWake(m_backoffMs)) break;
                 m_backoffMs = std::min(kMaxBackoffMs, m_backoffMs * 2);
                 continue;
             }
@@ -183,7 +150,7 @@ void CMprisMonitor::Run() {
         }
         const int events = sd_bus_get_events(m_bus.get());
         pollfd fds[2] = {{sd_bus_get_fd(m_bus.get()), static_cast<short>(events < 0 ? POLLIN : events), 0},
-                         {m_wakeFd, POLLIN, 0}};
+                         {m_thread.WakeFd(), POLLIN, 0}};
         poll(fds, 2, timeoutMs);
     }
     CloseConnection();
@@ -541,7 +508,7 @@ void CMprisMonitor::Commit(CMprisPlayerState fresh, bool forcePosition) {
 }
 
 void CMprisMonitor::Report(const CMprisChanges& changes, const CMprisPlayerState& state) {
-    IPlayerListener* l = Listener();
+    IPlayerListener* l = m_thread.Listener();
     if (!l) return;
     if (changes.playlist) l->OnPlaylistChanged();
     if (changes.playlistPosition) l->OnPlaylistPositionChanged(state.PlaylistPosition());

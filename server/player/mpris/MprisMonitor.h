@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/core/WorkerThread.h"
+#include "server/player/MonitorThread.h"
 #include "server/player/mpris/DBusConnection.h"
 #include "server/player/mpris/DBusValue.h"
 #include "server/player/mpris/MprisConfig.h"
@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -78,7 +77,6 @@ private:
     };
 
     void Run();
-    bool WaitForWake(int timeoutMs);  // true when woken by Stop
     bool OpenConnection();
     void CloseConnection();
     // Picks the player to follow and reads its whole state. False when the bus broke.
@@ -99,7 +97,6 @@ private:
     void Lost();
     void Commit(CMprisPlayerState fresh, bool forcePosition);
     void Report(const CMprisChanges& changes, const CMprisPlayerState& state);
-    IPlayerListener* Listener();
 
     static int OnSignal(sd_bus_message* message, void* self, sd_bus_error* error);
     void HandleSignal(sd_bus_message* message);
@@ -107,9 +104,7 @@ private:
     CLogger& m_logger;
     const CMprisAddress m_address;
     std::shared_ptr<CMprisNowPlaying> m_nowPlaying;
-    CWorkerThread m_thread;
-    int m_wakeFd = -1;
-    std::atomic<bool> m_stop{false};
+    CMonitorThread m_thread;
     std::atomic<bool> m_reachable{false};
 
     // Monitor thread only.
@@ -120,13 +115,6 @@ private:
     bool m_busLossLogged = false;
     int m_backoffMs = 100;
     Clock::time_point m_nextTick;
-
-    std::mutex m_startMutex;
-    std::condition_variable m_startCv;
-    bool m_attempted = false;
-
-    mutable std::mutex m_listenerMutex;
-    IPlayerListener* m_listener = nullptr;
 
     mutable std::mutex m_stateMutex;
     std::string m_playerName;
