@@ -4,6 +4,9 @@
 // network or its own daemon. Where no namespace can be made the tests are skipped; the
 // announcement is then still exercised against a stand-in (DnsSdAnnouncer_test).
 
+#include "client/link/DnsSdServers.h"
+#include "client/link/ServerDiscovery.h"
+#include "platform/NetSocket.h"
 #include "platform/dnssd/DnsSdBrowser.h"
 #include "tests/support/PrivateBus.h"
 #include "tests/support/QrmClient.h"
@@ -152,6 +155,20 @@ TEST_F(DnsSdNamespaceTest, QuietWithoutADaemonThenAnnouncedWhenOneStarts) {
     // What was found is the server's XML channel.
     test::CXmlTestClient client;
     EXPECT_TRUE(client.Connect(vantor[0].port, vantor[0].address));
+
+    // The clients' discovery finds it through DNS-SD alone: the broadcast goes nowhere.
+    CNetSocket silent;
+    ASSERT_TRUE(silent.CreateUdp(0, "127.0.0.1"));
+    client::DiscoveryOptions options;
+    options.broadcastAddress = "127.0.0.1";
+    options.port = silent.LocalPort();
+    options.cradleHost = "";
+    options.attemptWaitMs = 3000;
+    options.localAddresses = [] { return std::vector<std::string>{"127.0.0.1"}; };
+    options.diagnostics = nullptr;
+    options.dnsSd = client::FindServersByDnsSd;
+    client::ServerDiscovery discovery;
+    EXPECT_EQ(discovery.Run(options), "127.0.0.1:" + std::to_string(qrm.XmlPort()));
 }
 
 TEST_F(DnsSdNamespaceTest, ASecondServerOfTheSameNameIsRenamed) {
