@@ -31,12 +31,22 @@ const std::array<const char*, 4> kVideoKinds = {"MPEG-4 video file", "QuickTime 
 struct Writer {
     std::string& out;
     const char* eol;
+    // With a file, the text goes out in pieces: a million tracks make 1.4 GB.
+    std::FILE* file = nullptr;
+    bool failed = false;
 
     void Line(int indent, const std::string& text) {
         out.append(static_cast<size_t>(indent), '\t');
         out += text;
         out += eol;
+        if (file != nullptr && out.size() >= kFlushSize) Flush();
     }
+    void Flush() {
+        if (file == nullptr) return;
+        if (std::fwrite(out.data(), 1, out.size(), file) != out.size()) failed = true;
+        out.clear();
+    }
+    static constexpr size_t kFlushSize = 1 << 20;
     void Key(int indent, const char* key, const std::string& element) {
         Line(indent, std::string("<key>") + key + "</key>" + element);
     }
@@ -128,12 +138,11 @@ struct Generator {
 
 }  // namespace
 
-ITunesLibraryCounts WriteITunesLibrary(const ITunesLibraryOptions& options, std::string& out) {
+namespace {
+
+ITunesLibraryCounts Write(const ITunesLibraryOptions& options, Writer& w) {
     Generator gen{options, std::mt19937(options.seed), {}};
     auto& random = gen.random;
-    out.clear();
-    out.reserve(static_cast<size_t>(options.tracks) * 1400 + 4096);
-    Writer w{out, options.crlf ? "\r\n" : "\n"};
 
     w.Line(0, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
     w.Line(0,
@@ -313,19 +322,29 @@ ITunesLibraryCounts WriteITunesLibrary(const ITunesLibraryOptions& options, std:
     }
     w.Line(0, "</dict>");
     w.Line(0, "</plist>");
+    w.Flush();
     return gen.counts;
+}
+
+}  // namespace
+
+ITunesLibraryCounts WriteITunesLibrary(const ITunesLibraryOptions& options, std::string& out) {
+    out.clear();
+    out.reserve(static_cast<size_t>(options.tracks) * 1400 + 4096);
+    Writer w{out, options.crlf ? "\r\n" : "\n"};
+    return Write(options, w);
 }
 
 bool WriteITunesLibraryFile(const ITunesLibraryOptions& options, const std::string& path,
                             ITunesLibraryCounts* counts) {
-    std::string text;
-    ITunesLibraryCounts made = WriteITunesLibrary(options, text);
-    if (counts != nullptr) *counts = made;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    ok = std::fclose(file) == 0 && ok;
-    return ok;
+    std::string text;
+    text.reserve(Writer::kFlushSize * 2);
+    Writer w{text, options.crlf ? "\r\n" : "\n", file};
+    ITunesLibraryCounts made = Write(options, w);
+    if (counts != nullptr) *counts = made;
+    return std::fclose(file) == 0 && !w.failed;
 }
 
 }  // namespace vantor::tools

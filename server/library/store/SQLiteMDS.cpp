@@ -49,6 +49,16 @@ constexpr IndexInfo kIndexes[] = {
     {"audio_ab_b", "audio_artist_albums", "album"},
     {"playlist_names", "playlists", "name"},
     {"radio_names", "radio_stations", "name"},
+    // Beyond the original sixteen: the columns the list and fetch queries filter on, so
+    // that an album, an artist's tracks or a path is found without reading every row.
+    {"audio_track_albums", "audio_tracks", "album"},
+    {"audio_track_artists", "audio_tracks", "artist"},
+    {"audio_track_genres", "audio_tracks", "genre"},
+    {"audio_track_paths", "audio_tracks", "path"},
+    {"video_genre_ids", "videos", "genre"},
+    {"tv_show_series", "tv_shows", "series"},
+    {"playlist_parents", "playlists", "parent"},
+    {"radio_parents", "radio_stations", "parent"},
 };
 
 uint64_t PairKey(int32_t first, int32_t second) {
