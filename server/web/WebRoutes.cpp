@@ -94,6 +94,12 @@ void CWebRoutes::Dispatch(int32_t connection, const CHttpRequest& request) {
     }
 }
 
+bool CWebRoutes::AnswersAtOnce(const CHttpRequest& request) {
+    const std::string& path = request.path;
+    return request.ranges.empty() && path != "/q" && !StartsWith(path, "/xml") &&
+           !StartsWith(path, "/media/");
+}
+
 std::string CWebRoutes::Absolute(const CHttpRequest& request, const std::string& path) const {
     if (!request.host.empty()) return "http://" + request.host + path;
     return "http://" + m_responder.HostAddress() + ":" + std::to_string(m_responder.Port()) + path;

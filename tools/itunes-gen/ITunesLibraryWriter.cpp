@@ -60,6 +60,12 @@ struct Writer {
     void False(int indent, const char* key) { Key(indent, key, "<false/>"); }
 };
 
+// Two words for album `number`, the same every time.
+std::string AlbumWords(int number) {
+    const size_t n = static_cast<size_t>(number);
+    return std::string(kWords[(n * 7) % kWords.size()]) + " " + kWords[(n * 11 + 3) % kWords.size()];
+}
+
 // iTunes writes '&' and '<' as numeric references, '>' as an entity.
 std::string Escape(const std::string& text) {
     std::string out;
@@ -176,7 +182,11 @@ ITunesLibraryCounts Write(const ITunesLibraryOptions& options, Writer& w) {
         int artistIndex = static_cast<int>(random() % static_cast<unsigned>(artistCount));
         const std::string& artist = artists[static_cast<size_t>(artistIndex)];
         int albumIndex = static_cast<int>(random() % 3);
-        std::string album = gen.Words(2) + " " + std::to_string(artistIndex * 3 + albumIndex);
+        // An album's name belongs to the album, so that its dozen tracks share it. (The
+        // draw is still made, so that everything else comes out as it always did.)
+        gen.Words(2);
+        const int albumNumber = artistIndex * 3 + albumIndex;
+        std::string album = AlbumWords(albumNumber) + " " + std::to_string(albumNumber);
         std::string name = gen.Words(1 + static_cast<int>(random() % 3));
         if (random() % 50 == 0) name += "\xC2\xA0";  // a trailing non-breaking space
         if (random() % 40 == 0) name += "  ";

@@ -8,7 +8,6 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace vantor {
 
@@ -90,14 +89,14 @@ private:
         kTVSeries,
         kNameTableCount
     };
-    enum RelationTable { kGenreArtists, kGenreAlbums, kArtistAlbums, kRelationTableCount };
 
     int CreateDatabase();
     void OpenDatabase();
     void CloseDatabase();
     void LoadFillLookups();
     int32_t GetOrCreateNameId(NameTable table, const std::string& name);
-    int AddRelation(RelationTable table, int32_t firstId, int32_t secondId);
+    // The genre/artist, genre/album and artist/album pairs of the tracks. EndUpdate.
+    void AddRelations();
     int AddMediaIndexEntry(int32_t id, int32_t mediaType);
     void AddTreeItem(const CMediaItem& item, bool radio, int32_t parentId);
     int32_t LookupFieldId(const char* table, const char* field, const std::string& value,
@@ -118,10 +117,9 @@ private:
     CppSQLiteCommand m_mediaIndexInsert;
     CppSQLiteCommand m_trackInsert;
     std::array<CppSQLiteCommand, kNameTableCount> m_nameInsert;
-    // What a fill needs to know about rows already written, kept in memory so that every
-    // add is a hash lookup rather than a scan of an unindexed table.
+    // The names a fill has written, kept in memory so that every add is a hash lookup
+    // rather than a scan of an unindexed table; as many as there are distinct names.
     std::array<std::unordered_map<std::string, int32_t>, kNameTableCount> m_nameIds;
-    std::array<std::unordered_set<uint64_t>, kRelationTableCount> m_relations;
     CLogger& m_logger;
 };
 
