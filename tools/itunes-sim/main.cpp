@@ -8,7 +8,8 @@
 // "itunes-sim.conf" beside the program's own path (the server starts it without arguments).
 // With --library-xml the library file path is reported to callers, and the library is
 // written there when the file does not exist yet. It quits on SIGTERM or SIGINT, when asked
-// to through either object, and when its socket files are removed.
+// to through either object, when its socket files are removed, and after
+// VANTOR_SIM_IDLE_EXIT seconds without a call.
 
 #include "platform/AutomationServer.h"
 #include "tools/itunes-sim/ITunesModel.h"
@@ -17,6 +18,8 @@
 
 #include <unistd.h>
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -43,6 +46,13 @@ std::map<std::string, std::string> ReadConf(const std::string& self) {
         }
     }
     return options;
+}
+
+// Seconds without any call after which the program quits (0: never), so that a simulator
+// left behind by a test that died does not run on.
+int IdleExitSeconds() {
+    const char* value = std::getenv("VANTOR_SIM_IDLE_EXIT");
+    return value ? std::atoi(value) : 0;
 }
 
 }  // namespace
@@ -86,9 +96,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "itunes-sim: cannot publish\n");
         return 1;
     }
+    const int idleExit = IdleExitSeconds();
+    auto lastCall = std::chrono::steady_clock::now();
     while (!g_stop && !objects.QuitRequested() && server.StillPublished()) {
-        server.Serve(50);
+        if (server.Serve(50)) lastCall = std::chrono::steady_clock::now();
         model.Tick();
+        if (idleExit > 0 && std::chrono::steady_clock::now() - lastCall >
+                                std::chrono::seconds(idleExit)) {
+            break;
+        }
     }
     return 0;
 }

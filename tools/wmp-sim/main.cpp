@@ -6,13 +6,16 @@
 // The same options may stand, one "key=value" per line without the dashes, in
 // "wmp-sim.conf" beside the program's own path (the server starts it without arguments).
 // A collection file holds entries of "Attribute=Value" lines separated by empty lines. It
-// quits on SIGTERM or SIGINT and when its socket file is removed.
+// quits on SIGTERM or SIGINT, when its socket file is removed, and after
+// VANTOR_SIM_IDLE_EXIT seconds without a call.
 
 #include "platform/AutomationServer.h"
 #include "tools/wmp-sim/WMPModel.h"
 #include "tools/wmp-sim/WMPObjects.h"
 
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -39,6 +42,13 @@ std::map<std::string, std::string> ReadConf(const std::string& self) {
         }
     }
     return options;
+}
+
+// Seconds without any call after which the program quits (0: never), so that a simulator
+// left behind by a test that died does not run on.
+int IdleExitSeconds() {
+    const char* value = std::getenv("VANTOR_SIM_IDLE_EXIT");
+    return value ? std::atoi(value) : 0;
 }
 
 }  // namespace
@@ -79,9 +89,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "wmp-sim: cannot publish\n");
         return 1;
     }
+    const int idleExit = IdleExitSeconds();
+    auto lastCall = std::chrono::steady_clock::now();
     while (!g_stop && server.StillPublished()) {
-        server.Serve(50);
+        if (server.Serve(50)) lastCall = std::chrono::steady_clock::now();
         model.Tick();
+        if (idleExit > 0 && std::chrono::steady_clock::now() - lastCall >
+                                std::chrono::seconds(idleExit)) {
+            break;
+        }
     }
     return 0;
 }
