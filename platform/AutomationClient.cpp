@@ -88,31 +88,42 @@ HRESULT Exchange(int fd, const wire::CWireMessage& request, wire::CWireMessage& 
     }
 }
 
-// The calling thread's connections, one per publishing program.
+// The calling thread's connections, one per run of a publishing program: a new run behind
+// the same socket path gets a new connection, so that calls for the old run's objects fail
+// instead of reaching the new run (and the other way round).
 struct CConnection {
     CFd fd;
     uint32_t nextSequence = 1;
 };
 
-thread_local std::map<std::string, CConnection> t_connections;
+using ConnectionKey = std::pair<std::string, uint32_t>;  // endpoint, instance (0: creating)
+
+thread_local std::map<ConnectionKey, CConnection> t_connections;
+
+void DropConnections(const std::string& endpoint) {
+    std::erase_if(t_connections, [&](const auto& entry) { return entry.first.first == endpoint; });
+}
 
 // Calls over the thread's connection to `endpoint`, connecting when there is none. A
 // connection that failed is dropped, so the next call connects afresh.
-HRESULT ThreadCall(const std::string& endpoint, wire::CWireMessage& request,
+HRESULT ThreadCall(const std::string& endpoint, uint32_t instance, wire::CWireMessage& request,
                    wire::CWireMessage& reply) {
-    auto it = t_connections.find(endpoint);
+    const ConnectionKey key{endpoint, instance};
+    auto it = t_connections.find(key);
     if (it == t_connections.end()) {
+        // Connections to earlier runs are of no more use.
+        DropConnections(endpoint);
         CFd fd = windowwire::ConnectTo(endpoint);
         if (!fd.Valid()) {
             return kRPC_S_SERVER_UNAVAILABLE;
         }
-        it = t_connections.emplace(endpoint, CConnection{std::move(fd), 1}).first;
+        it = t_connections.emplace(key, CConnection{std::move(fd), 1}).first;
     }
     request.sequence = it->second.nextSequence++;
     const HRESULT hr = Exchange(it->second.fd.Get(), request, reply);
     if (hr == kRPC_S_SERVER_UNAVAILABLE || hr == kRPC_E_TIMEOUT ||
         hr == kRPC_E_INVALID_DATAPACKET) {
-        t_connections.erase(endpoint);
+        t_connections.erase(key);
     }
     return hr;
 }
@@ -175,7 +186,7 @@ HRESULT CAutomationObject::Invoke(const std::string& member, InvokeKind kind,
     request.name = member;
     request.values = arguments;
     wire::CWireMessage reply;
-    const HRESULT hr = ThreadCall(m_endpoint, request, reply);
+    const HRESULT hr = ThreadCall(m_endpoint, m_ref.instance, request, reply);
     if (result) {
         *result = Failed(hr) || reply.values.empty() ? CVariant{} : reply.values.front();
     }
@@ -215,7 +226,7 @@ HRESULT CreateAutomationObject(const std::string& progId, const std::string& pro
     out = CAutomationObject();
     const std::string endpoint = wire::EndpointPath(directory, progId);
     // A connection kept from before may lead to a program that has gone since.
-    t_connections.erase(endpoint);
+    DropConnections(endpoint);
     bool refused = false;
     if (!windowwire::ConnectTo(endpoint, &refused).Valid()) {
         if (refused) {
@@ -241,7 +252,8 @@ HRESULT CreateAutomationObject(const std::string& progId, const std::string& pro
     request.kind = wire::kCreate;
     request.name = progId;
     wire::CWireMessage reply;
-    HRESULT hr = ThreadCall(endpoint, request, reply);
+    HRESULT hr = ThreadCall(endpoint, 0, request, reply);
+    DropConnections(endpoint);
     CObjectRef ref;
     if (Succeeded(hr) && (reply.values.empty() || !FromVariant(reply.values.front(), ref))) {
         hr = kE_POINTER;

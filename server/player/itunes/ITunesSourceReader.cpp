@@ -18,7 +18,7 @@ int CITunesSourceReader::Read() {
         Failed(sources.Get("Count", sourceCount))) {
         return kResultPlayerCommandFailed;
     }
-    logger.LogDetailed("Found %d sources", sourceCount);
+    logger.LogNormal("Found %d sources", sourceCount);
     for (int32_t s = 1; s <= sourceCount && !IsStopping(); ++s) {
         CAutomationObject source;
         std::string sourceName;
@@ -26,22 +26,22 @@ int CITunesSourceReader::Read() {
         int32_t playlistCount = 0;
         if (Failed(sources.Get("Item", source, {s})) || source.IsNull()) continue;
         source.Get("Name", sourceName);
-        logger.LogDetailed("Fetching playlists for '%s'", sourceName.c_str());
+        logger.LogNormal("Fetching playlists for '%s'", sourceName.c_str());
         if (Failed(source.Get("Playlists", playlists)) || playlists.IsNull() ||
             Failed(playlists.Get("Count", playlistCount)) || playlistCount == 0) {
-            logger.LogDetailed("Source reported no playlists available");
+            logger.LogNormal("Source reported no playlists available");
             continue;
         }
-        logger.LogDetailed("\tFound %d playlists", playlistCount);
+        logger.LogNormal("\tFound %d playlists", playlistCount);
         for (int32_t p = 1; p <= playlistCount && !IsStopping(); ++p) {
             CAutomationObject playlist;
             CPlaylistItem item;
             if (Failed(playlists.Get("Item", playlist, {p})) || playlist.IsNull() ||
                 Failed(playlist.Get("Name", item.name))) {
-                logger.LogDetailed("\tUnable to get playlist from source collection");
+                logger.LogNormal("\tUnable to get playlist from source collection");
                 continue;
             }
-            logger.LogDetailed("\tAdding playlist '%s'", item.name.c_str());
+            logger.LogNormal("\tAdding playlist '%s'", item.name.c_str());
             if (IMediaReaderOwner* owner = Owner()) owner->AddItem(item);
         }
     }
