@@ -1,15 +1,17 @@
 // A stand-in for Windows Media Player: publishes its player control ("WMPlayer.OCX") over
 // the automation layer, with a media collection read from a file or a demo one.
 //
-//   wmp-sim [--windows-dir DIR] [--collection FILE] [--music-dir DIR]
+//   wmp-sim [--windows-dir DIR] [--collection FILE] [--music-dir DIR] [--generate N]
 //
 // The same options may stand, one "key=value" per line without the dashes, in
 // "wmp-sim.conf" beside the program's own path (the server starts it without arguments).
+// --generate writes a generated collection of N entries to the collection file first.
 // A collection file holds entries of "Attribute=Value" lines separated by empty lines. It
 // quits on SIGTERM or SIGINT, when its socket file is removed, and after
 // VANTOR_SIM_IDLE_EXIT seconds without a call.
 
 #include "platform/AutomationServer.h"
+#include "tools/wmp-sim/GeneratedCollection.h"
 #include "tools/wmp-sim/WMPModel.h"
 #include "tools/wmp-sim/WMPObjects.h"
 
@@ -60,13 +62,14 @@ int main(int argc, char** argv) {
     std::map<std::string, std::string> options = ReadConf(argv[0]);
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--windows-dir" || arg == "--collection" || arg == "--music-dir") &&
+        if ((arg == "--windows-dir" || arg == "--collection" || arg == "--music-dir" ||
+             arg == "--generate") &&
             i + 1 < argc) {
             options[arg.substr(2)] = argv[++i];
         } else {
             std::fprintf(stderr,
                          "usage: wmp-sim [--windows-dir DIR] [--collection FILE] "
-                         "[--music-dir DIR]\n");
+                         "[--music-dir DIR] [--generate N]\n");
             return 2;
         }
     }
@@ -77,9 +80,13 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    const std::string music = options.contains("music-dir") ? options["music-dir"] : "/music";
+    if (options.contains("generate") && !options["collection"].empty()) {
+        WriteCollectionFile(GenerateCollection(std::atoi(options["generate"].c_str()), music),
+                            options["collection"]);
+    }
     CModel model;
-    model.Load(options["collection"],
-               options.contains("music-dir") ? options["music-dir"] : "/music");
+    model.Load(options["collection"], music);
     CAutomationServer server(options["windows-dir"]);
     CObjects objects(model, server);
     model.onEvent = [&objects](uint32_t event, int32_t value, const std::string& text) {
