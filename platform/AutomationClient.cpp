@@ -227,6 +227,10 @@ HRESULT CreateAutomationObject(const std::string& progId, const std::string& pro
     const std::string endpoint = wire::EndpointPath(directory, progId);
     // A connection kept from before may lead to a program that has gone since.
     DropConnections(endpoint);
+    // Two threads that find the program missing must not start it twice: the second waits
+    // for the first one's start and then finds the program there.
+    static std::mutex startMutex;
+    std::unique_lock startLock(startMutex);
     bool refused = false;
     if (!windowwire::ConnectTo(endpoint, &refused).Valid()) {
         if (refused) {
@@ -248,6 +252,7 @@ HRESULT CreateAutomationObject(const std::string& progId, const std::string& pro
             Children().Reap();
         }
     }
+    startLock.unlock();
     wire::CWireMessage request;
     request.kind = wire::kCreate;
     request.name = progId;

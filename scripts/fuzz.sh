@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each for the given number of seconds.
+# Builds the libFuzzer targets with clang and runs each for the given number of seconds
+# (default 60).
 # Fails on any crash, leak or sanitizer report.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,7 +16,7 @@ targets=(build/fuzz/tests/fuzz/fuzz_*)
 if ((${#targets[@]} == 0)); then
   echo "fuzz: no fuzz targets built"; exit 1
 fi
-per=$(( seconds / ${#targets[@]} )); (( per < 1 )) && per=1
+per=$seconds
 for t in "${targets[@]}"; do
   name=$(basename "$t")
   corpus=build/fuzz/corpus/$name
