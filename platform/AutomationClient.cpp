@@ -221,50 +221,70 @@ public:
     }
 };
 
+namespace {
+
+// Reaches the program behind `endpoint`, starting it when nobody listens there.
+HRESULT ReachProgram(const std::string& endpoint, const std::string& programPath) {
+    // Two threads that find the program missing must not start it twice: the second waits
+    // for the first one's start and then finds the program there.
+    static std::mutex startMutex;
+    std::lock_guard startLock(startMutex);
+    bool refused = false;
+    if (windowwire::ConnectTo(endpoint, &refused).Valid()) {
+        return kS_OK;
+    }
+    if (refused) {
+        // Its program has gone without cleaning up.
+        ::unlink(endpoint.c_str());
+    }
+    if (programPath.empty()) {
+        return kREGDB_E_CLASSNOTREG;
+    }
+    if (!Children().Start(programPath)) {
+        return kCO_E_SERVER_EXEC_FAILURE;
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
+    while (!windowwire::ConnectTo(endpoint).Valid()) {
+        if (Clock::now() > deadline) {
+            return kCO_E_SERVER_EXEC_FAILURE;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kStartPollMs));
+        Children().Reap();
+    }
+    return kS_OK;
+}
+
+}  // namespace
+
 HRESULT CreateAutomationObject(const std::string& progId, const std::string& programPath,
                                CAutomationObject& out, const std::string& directory) {
     out = CAutomationObject();
     const std::string endpoint = wire::EndpointPath(directory, progId);
-    // A connection kept from before may lead to a program that has gone since.
-    DropConnections(endpoint);
-    // Two threads that find the program missing must not start it twice: the second waits
-    // for the first one's start and then finds the program there.
-    static std::mutex startMutex;
-    std::unique_lock startLock(startMutex);
-    bool refused = false;
-    if (!windowwire::ConnectTo(endpoint, &refused).Valid()) {
-        if (refused) {
-            // Its program has gone without cleaning up.
-            ::unlink(endpoint.c_str());
+    HRESULT hr = kRPC_S_SERVER_UNAVAILABLE;
+    // A program that is being killed may still take the connection and then drop it: the
+    // second attempt finds it gone and starts it afresh.
+    for (int attempt = 0; attempt < 3 && hr == kRPC_S_SERVER_UNAVAILABLE; ++attempt) {
+        // A connection kept from before may lead to a program that has gone since.
+        DropConnections(endpoint);
+        hr = ReachProgram(endpoint, programPath);
+        if (Failed(hr)) {
+            return hr;
         }
-        if (programPath.empty()) {
-            return kREGDB_E_CLASSNOTREG;
+        wire::CWireMessage request;
+        request.kind = wire::kCreate;
+        request.name = progId;
+        wire::CWireMessage reply;
+        hr = ThreadCall(endpoint, 0, request, reply);
+        DropConnections(endpoint);
+        CObjectRef ref;
+        if (Succeeded(hr) && (reply.values.empty() || !FromVariant(reply.values.front(), ref))) {
+            hr = kE_POINTER;
         }
-        if (!Children().Start(programPath)) {
-            return kCO_E_SERVER_EXEC_FAILURE;
-        }
-        const auto deadline = Clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
-        while (!windowwire::ConnectTo(endpoint).Valid()) {
-            if (Clock::now() > deadline) {
-                return kCO_E_SERVER_EXEC_FAILURE;
-            }
+        if (Succeeded(hr)) {
+            out = CAutomationObjectAccess::Make(endpoint, ref);
+        } else if (hr == kRPC_S_SERVER_UNAVAILABLE) {
             std::this_thread::sleep_for(std::chrono::milliseconds(kStartPollMs));
-            Children().Reap();
         }
-    }
-    startLock.unlock();
-    wire::CWireMessage request;
-    request.kind = wire::kCreate;
-    request.name = progId;
-    wire::CWireMessage reply;
-    HRESULT hr = ThreadCall(endpoint, 0, request, reply);
-    DropConnections(endpoint);
-    CObjectRef ref;
-    if (Succeeded(hr) && (reply.values.empty() || !FromVariant(reply.values.front(), ref))) {
-        hr = kE_POINTER;
-    }
-    if (Succeeded(hr)) {
-        out = CAutomationObjectAccess::Make(endpoint, ref);
     }
     return hr;
 }

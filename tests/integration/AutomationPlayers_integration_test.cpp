@@ -148,9 +148,8 @@ protected:
 
     // Kills the simulator outright: the next request answers 102 promptly, the one after
     // finds the player started again.
-    void SurviveKill(pid_t pid) {
-        ASSERT_GT(pid, 0);
-        ASSERT_EQ(::kill(pid, SIGKILL), 0);
+    void SurviveKill(int pid) {
+        ASSERT_TRUE(test::KillAndWait(pid));
         const auto killed = Clock::now();
         EXPECT_EQ(Request(msg::PauseRequest, msg::PauseResponse, 15000), kResultPlayerComm);
         EXPECT_LT(Clock::now() - killed, std::chrono::seconds(10));
@@ -249,14 +248,7 @@ TEST_F(AutomationPlayerEndToEnd, WindowsMediaPlayerLibraryAndPlayer) {
     EXPECT_EQ(Request(move, msg::PlaylistMoveResponse), kResultSuccess);
     EXPECT_TRUE(Expect(msg::PlaylistChangedEvent, {}, 8000));
 
-    pid_t pid = 0;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        std::ifstream in(entry.path() / "cmdline");
-        std::string first;
-        std::getline(in, first, '\0');
-        if (first == program) pid = std::atoi(entry.path().filename().c_str());
-    }
-    SurviveKill(pid);
+    SurviveKill(test::FindProcessStartedAs(program));
 }
 
 }  // namespace

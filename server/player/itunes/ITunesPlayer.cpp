@@ -29,7 +29,7 @@ enum ITunesEvent : uint32_t {
 CWin32ITunesPlayer::CWin32ITunesPlayer(CLogger& logger, CConfigStore& config)
     : m_logger(logger),
       m_config(config),
-      m_pump(logger),
+      m_core(logger, [this](const CThreadMessage& message) { OnPumpMessage(message); }),
       m_stateMonitor(logger),
       m_playlistMonitor(logger) {}
 
@@ -39,21 +39,16 @@ CWin32ITunesPlayer::~CWin32ITunesPlayer() {
 
 int32_t CWin32ITunesPlayer::Connect() {
     ResetCache();
-    if (!m_pump.Start("iTunes Message Pump",
-                      [this](const CThreadMessage& message) { OnPumpMessage(message); })) {
-        m_logger.LogCritical("ERROR: Unable to obtain iTunes message pump thread ID!");
+    if (!m_core.Start("iTunes Message Pump",
+                      "ERROR: Unable to obtain iTunes message pump thread ID!")) {
         return kResultPlayerComm;
     }
-    m_pump.ResetReady();
-    m_pump.Post(kMessageStart);
-    m_pump.WaitReady(kReadyWaitMs);
     return m_connected ? kResultSuccess : kResultPlayerComm;
 }
 
 void CWin32ITunesPlayer::Disconnect() {
     StopMonitors();
-    m_pump.Post(kMessageRelease);
-    m_pump.Stop();
+    m_core.Stop();
     m_connected = false;
 }
 
@@ -62,38 +57,26 @@ bool CWin32ITunesPlayer::IsConnected() const {
 }
 
 int32_t CWin32ITunesPlayer::AddListener(IPlayerListener* listener) {
-    std::lock_guard lock(m_listenerMutex);
-    m_listener = listener;
+    m_core.SetListener(listener);
     return kResultSuccess;
 }
 
 int32_t CWin32ITunesPlayer::RemoveListener(IPlayerListener* listener) {
-    std::lock_guard lock(m_listenerMutex);
-    if (m_listener == listener) {
-        m_listener = nullptr;
-    }
+    m_core.RemoveListener(listener);
     return kResultSuccess;
 }
 
-IPlayerListener* CWin32ITunesPlayer::Listener() {
-    std::lock_guard lock(m_listenerMutex);
-    return m_listener;
-}
-
 bool CWin32ITunesPlayer::Application(CAutomationObject& app) {
-    const uint32_t cookie = m_cookie;
-    return cookie != 0 && Succeeded(CGlobalInterfaceTable::Instance().Get(cookie, app));
+    return m_core.Object(app);
 }
 
 void CWin32ITunesPlayer::OnPumpMessage(const CThreadMessage& message) {
     switch (message.message) {
-        case kMessageStart:
+        case CAutomationPlayerCore::kMessageStart:
             StartITunes();
-            m_pump.SetReady();
             break;
-        case kMessageRelease:
+        case CAutomationPlayerCore::kMessageRelease:
             ReleaseITunes();
-            m_pump.SetReady();
             break;
         case kMessageCallsDisabled:
             if (m_callsEnabled) {
@@ -124,7 +107,7 @@ void CWin32ITunesPlayer::StartITunes() {
         m_logger.LogCritical("ERROR: iTunes is not installed or is unaccessible");
         return;
     }
-    m_cookie = CGlobalInterfaceTable::Instance().Register(m_application);
+    m_core.Register(m_application);
     if (m_logger.GetLevel() > kLogCritical) {
         std::string version;
         m_application.Get("Version", version);
@@ -154,9 +137,7 @@ void CWin32ITunesPlayer::ReleaseITunes() {
         AutomationUnadvise(m_eventCookie);
         m_eventCookie = 0;
     }
-    if (const uint32_t cookie = m_cookie.exchange(0); cookie != 0) {
-        CGlobalInterfaceTable::Instance().Revoke(cookie);
-    }
+    m_core.Revoke();
     m_application = CAutomationObject();
 }
 
@@ -175,14 +156,14 @@ void CWin32ITunesPlayer::StopMonitors() {
 HRESULT CWin32ITunesPlayer::OnEvent(uint32_t dispatchId, const CVariantList&) {
     switch (dispatchId) {
         case kEventCallsDisabled:
-            m_pump.Post(kMessageCallsDisabled);
+            m_core.Post(kMessageCallsDisabled);
             return kS_OK;
         case kEventCallsEnabled:
-            m_pump.Post(kMessageCallsEnabled);
+            m_core.Post(kMessageCallsEnabled);
             return kS_OK;
         case kEventQuitting:
         case kEventAboutToPromptUserToQuit:
-            m_pump.Post(kMessageRelease);
+            m_core.Post(CAutomationPlayerCore::kMessageRelease);
             return kS_OK;
         default:
             return dispatchId >= kEventDatabaseChanged && dispatchId <= kEventVolumeChanged
@@ -195,28 +176,11 @@ int32_t CWin32ITunesPlayer::Report(const char* callText, HRESULT hr) {
     m_logger.LogCritical("ERROR: CWin32ITunesPlayer: %s: %s [0x%08x]", callText,
                          itunes::DescribeResult(hr), static_cast<uint32_t>(hr));
     if (hr == kRPC_S_SERVER_UNAVAILABLE) {
-        Restart(m_cookie);
+        m_core.Restart(m_core.Cookie(),
+                       "iTunes was killed without notifying COM API users, attempting to "
+                       "restart iTunes automatically");
     }
     return itunes::ResultCodeFor(hr);
-}
-
-void CWin32ITunesPlayer::Restart(uint32_t cookieSeen) {
-    if (m_pump.IsPumpThread()) {
-        return;  // the pump cannot wait for itself; the next caller restarts
-    }
-    std::lock_guard lock(m_restartMutex);
-    if (m_cookie != cookieSeen) {
-        return;  // someone restarted it meanwhile
-    }
-    m_logger.LogNormal(
-        "iTunes was killed without notifying COM API users, attempting to restart iTunes "
-        "automatically");
-    m_pump.ResetReady();
-    m_pump.Post(kMessageRelease);
-    m_pump.WaitReady(kReadyWaitMs);
-    m_pump.ResetReady();
-    m_pump.Post(kMessageStart);
-    m_pump.WaitReady(kReadyWaitMs);
 }
 
 }  // namespace vantor

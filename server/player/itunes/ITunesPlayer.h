@@ -2,6 +2,7 @@
 
 #include "platform/AutomationClient.h"
 #include "server/player/Player.h"
+#include "server/player/automation/AutomationPlayerCore.h"
 #include "server/player/automation/PumpThread.h"
 
 #include <atomic>
@@ -31,11 +32,8 @@ class CLogger;
 // iTunes or to the listener.
 class CWin32ITunesPlayer : public IPlayer, private IAutomationEventSink {
 public:
-    static constexpr uint32_t kMessageStart = 1025;
-    static constexpr uint32_t kMessageRelease = 1026;
     static constexpr uint32_t kMessageCallsDisabled = 1027;
     static constexpr uint32_t kMessageCallsEnabled = 1028;
-    static constexpr int kReadyWaitMs = 5000;
     static constexpr int kStateMonitorPeriodMs = 100;
     static constexpr int kPlaylistMonitorPeriodMs = 1000;
 
@@ -103,7 +101,6 @@ private:
     void ReleaseITunes();
     void StartMonitors();
     void StopMonitors();
-    void Restart(uint32_t cookieSeen);
     int32_t Simple(const char* method, const char* callText);
     // The current playlist (reported as "GetCurrentPlaylist()" when it cannot be had).
     int32_t CurrentPlaylist(CAutomationObject& app, CAutomationObject& playlist);
@@ -115,16 +112,14 @@ private:
     void ResetCache();
     void StateMonitorPass();
     void PlaylistMonitorPass();
-    IPlayerListener* Listener();
+    IPlayerListener* Listener() { return m_core.Listener(); }
 
     CLogger& m_logger;
     CConfigStore& m_config;
-    CPumpThread m_pump;
+    CAutomationPlayerCore m_core;
     CMonitorThread m_stateMonitor;
     CMonitorThread m_playlistMonitor;
 
-    std::atomic<uint32_t> m_cookie{0};  // the application object in the interface table
-    std::mutex m_restartMutex;
     // Pump thread only.
     CAutomationObject m_application;
     uint32_t m_eventCookie = 0;
@@ -145,9 +140,6 @@ private:
     std::vector<std::string> m_titles;
     int32_t m_playlistCount = -1;
     int m_passesSinceTitles = 0;
-
-    std::mutex m_listenerMutex;
-    IPlayerListener* m_listener = nullptr;
 };
 
 }  // namespace vantor

@@ -30,7 +30,7 @@ enum WMPEvent : uint32_t {
 CWMPPlayer::CWMPPlayer(CLogger& logger, CConfigStore& config)
     : m_logger(logger),
       m_config(config),
-      m_pump(logger),
+      m_core(logger, [this](const CThreadMessage& message) { OnPumpMessage(message); }),
       m_stateMonitor(logger),
       m_playlistMonitor(logger),
       m_positionMonitor(logger) {}
@@ -41,21 +41,15 @@ CWMPPlayer::~CWMPPlayer() {
 
 int32_t CWMPPlayer::Connect() {
     ResetCache();
-    if (!m_pump.Start("WMP Message Pump",
-                      [this](const CThreadMessage& message) { OnPumpMessage(message); })) {
-        m_logger.LogCritical("ERROR: Unable to obtain WMP message pump thread ID!");
+    if (!m_core.Start("WMP Message Pump", "ERROR: Unable to obtain WMP message pump thread ID!")) {
         return kResultPlayerComm;
     }
-    m_pump.ResetReady();
-    m_pump.Post(kMessageStart);
-    m_pump.WaitReady(kReadyWaitMs);
     return m_connected ? kResultSuccess : kResultPlayerComm;
 }
 
 void CWMPPlayer::Disconnect() {
     StopMonitors();
-    m_pump.Post(kMessageRelease);
-    m_pump.Stop();
+    m_core.Stop();
     m_connected = false;
 }
 
@@ -64,34 +58,25 @@ bool CWMPPlayer::IsConnected() const {
 }
 
 int32_t CWMPPlayer::AddListener(IPlayerListener* listener) {
-    std::lock_guard lock(m_listenerMutex);
-    m_listener = listener;
+    m_core.SetListener(listener);
     return kResultSuccess;
 }
 
 int32_t CWMPPlayer::RemoveListener(IPlayerListener* listener) {
-    std::lock_guard lock(m_listenerMutex);
-    if (m_listener == listener) m_listener = nullptr;
+    m_core.RemoveListener(listener);
     return kResultSuccess;
 }
 
-IPlayerListener* CWMPPlayer::Listener() {
-    std::lock_guard lock(m_listenerMutex);
-    return m_listener;
-}
-
 bool CWMPPlayer::Control(CAutomationObject& player) {
-    const uint32_t cookie = m_cookie;
-    return cookie != 0 && Succeeded(CGlobalInterfaceTable::Instance().Get(cookie, player));
+    return m_core.Object(player);
 }
 
 void CWMPPlayer::OnPumpMessage(const CThreadMessage& message) {
-    if (message.message == kMessageStart) {
+    if (message.message == CAutomationPlayerCore::kMessageStart) {
         StartPlayer();
-    } else if (message.message == kMessageRelease) {
+    } else if (message.message == CAutomationPlayerCore::kMessageRelease) {
         ReleasePlayer();
     }
-    m_pump.SetReady();
 }
 
 void CWMPPlayer::StartPlayer() {
@@ -104,7 +89,7 @@ void CWMPPlayer::StartPlayer() {
         m_logger.LogCritical(
             "ERROR: Unable to obtain IID_IObjectWithSite from ActiveX control container!");
     }
-    m_cookie = CGlobalInterfaceTable::Instance().Register(m_control);
+    m_core.Register(m_control);
     if (m_logger.GetLevel() > kLogCritical) {
         std::string version;
         m_control.Get("versionInfo", version);
@@ -129,9 +114,7 @@ void CWMPPlayer::ReleasePlayer() {
         AutomationUnadvise(m_eventCookie);
         m_eventCookie = 0;
     }
-    if (const uint32_t cookie = m_cookie.exchange(0); cookie != 0) {
-        CGlobalInterfaceTable::Instance().Revoke(cookie);
-    }
+    m_core.Revoke();
     m_control = CAutomationObject();
 }
 
@@ -196,24 +179,10 @@ int32_t CWMPPlayer::Report(const char* callText, HRESULT hr) {
     m_logger.LogNormal("CWMPPlayer: %s: %s [0x%08x]", callText, text.c_str(),
                        static_cast<uint32_t>(hr));
     if (hr == kRPC_S_SERVER_UNAVAILABLE) {
-        Restart();
+        m_core.Restart(m_core.Cookie(), "Windows Media Player has gone, attaching to it again");
         return kResultPlayerComm;
     }
     return kResultPlayerCommandFailed;
-}
-
-void CWMPPlayer::Restart() {
-    if (m_pump.IsPumpThread()) return;
-    const uint32_t cookieSeen = m_cookie;
-    std::lock_guard lock(m_restartMutex);
-    if (m_cookie != cookieSeen) return;
-    m_logger.LogNormal("Windows Media Player has gone, attaching to it again");
-    m_pump.ResetReady();
-    m_pump.Post(kMessageRelease);
-    m_pump.WaitReady(kReadyWaitMs);
-    m_pump.ResetReady();
-    m_pump.Post(kMessageStart);
-    m_pump.WaitReady(kReadyWaitMs);
 }
 
 }  // namespace vantor

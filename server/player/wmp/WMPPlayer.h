@@ -2,6 +2,7 @@
 
 #include "platform/AutomationClient.h"
 #include "server/player/Player.h"
+#include "server/player/automation/AutomationPlayerCore.h"
 #include "server/player/automation/PumpThread.h"
 
 #include <atomic>
@@ -33,9 +34,6 @@ public:
 // the player) before it returns, as the iTunes adapter does.
 class CWMPPlayer : public IPlayer, private IAutomationEventSink {
 public:
-    static constexpr uint32_t kMessageStart = 1025;
-    static constexpr uint32_t kMessageRelease = 1026;
-    static constexpr int kReadyWaitMs = 5000;
     static constexpr int kStateMonitorPeriodMs = 500;
     static constexpr int kPlaylistMonitorPeriodMs = 1000;
     static constexpr int kPositionMonitorPeriodMs = 100;
@@ -99,7 +97,6 @@ private:
     void StartPlayer();
     void ReleasePlayer();
     void StopMonitors();
-    void Restart();
     // Calls a method of the player's controls.
     int32_t ControlsCall(const char* method, const char* callText);
     int32_t SetMode(const char* mode, bool on);
@@ -109,18 +106,16 @@ private:
     void StateMonitorPass();
     void PlaylistMonitorPass();
     void PositionMonitorPass();
-    IPlayerListener* Listener();
+    IPlayerListener* Listener() { return m_core.Listener(); }
 
     CLogger& m_logger;
     CConfigStore& m_config;
     CWMPRemoteHost m_remoteHost;
-    CPumpThread m_pump;
+    CAutomationPlayerCore m_core;
     CMonitorThread m_stateMonitor;
     CMonitorThread m_playlistMonitor;
     CMonitorThread m_positionMonitor;
 
-    std::atomic<uint32_t> m_cookie{0};
-    std::mutex m_restartMutex;
     CAutomationObject m_control;  // pump thread only
     uint32_t m_eventCookie = 0;   // pump thread only
     std::atomic<bool> m_connected{false};
@@ -137,9 +132,6 @@ private:
     std::string m_currentUrl;
     std::unique_ptr<CMediaItem> m_currentMedia;
     std::vector<std::string> m_titles;
-
-    std::mutex m_listenerMutex;
-    IPlayerListener* m_listener = nullptr;
 };
 
 }  // namespace vantor

@@ -10,6 +10,7 @@
 #include "server/player/itunes/ITunesPlayer.h"
 #include "server/player/itunes/ITunesSourceReader.h"
 #include "tests/server/player/RecordingListener.h"
+#include "tests/support/QrmProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -193,7 +194,7 @@ TEST_F(ITunesPlayerTest, CallsDisabledThenEnabledPauseAndResumeTheMonitorsOnce) 
 
 TEST_F(ITunesPlayerTest, AVanishedITunesAnswers102AndIsStartedAgain) {
     const int32_t pid = Read<int32_t>(Sim("iTunes.SimControl"), "ProcessId");
-    ASSERT_EQ(::kill(pid, SIGKILL), 0);
+    ASSERT_TRUE(test::KillAndWait(pid));
     const auto started = Clock::now();
     EXPECT_EQ(m_player->Play(), kResultPlayerComm);
     EXPECT_TRUE(m_log.Contains(

@@ -10,6 +10,7 @@
 #include "server/player/wmp/WMPArtProvider.h"
 #include "server/player/wmp/WMPPlayer.h"
 #include "tests/server/player/RecordingListener.h"
+#include "tests/support/QrmProcess.h"
 #include "tools/wmp-sim/GeneratedCollection.h"
 
 #include <gtest/gtest.h>
@@ -37,19 +38,6 @@ bool Eventually(const std::function<bool()>& condition, int timeoutMs = 5000) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
-}
-
-// The process whose first argument is `program`; 0 when there is none.
-pid_t ProcessStartedAs(const std::string& program) {
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::ifstream in(entry.path() / "cmdline");
-        std::string first;
-        std::getline(in, first, '\0');
-        if (first == program) return static_cast<pid_t>(std::stoi(name));
-    }
-    return 0;
 }
 
 class CCollectingOwner : public IMediaReaderOwner {
@@ -212,9 +200,7 @@ TEST_F(WMPTest, AlbumArtBesideTheTrackAndAVanishedPlayer) {
 
     CAutomationObject sim = Sim();
     ASSERT_EQ(m_player->Play(), kResultSuccess);
-    const pid_t pid = ProcessStartedAs(m_root + "/player/wmplayer");
-    ASSERT_GT(pid, 0);
-    ASSERT_EQ(::kill(pid, SIGKILL), 0);
+    ASSERT_TRUE(test::KillAndWait(test::FindProcessStartedAs(m_root + "/player/wmplayer")));
     EXPECT_EQ(m_player->Play(), kResultPlayerComm);
     EXPECT_TRUE(m_log.Contains("CWMPPlayer: Error calling play(): The RPC server is unavailable. "
                                "[0x800706ba]"));
