@@ -28,17 +28,9 @@ namespace vantor {
 namespace {
 
 using test::CRecordingListener;
+using test::Eventually;
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
-
-bool Eventually(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (Clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
 
 class CCollectingOwner : public IMediaReaderOwner {
 public:
