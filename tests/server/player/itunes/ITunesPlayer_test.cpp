@@ -41,8 +41,9 @@ public:
 class ITunesPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_root = std::filesystem::temp_directory_path() /
-                 ("vantor-itunes-" + std::to_string(::getpid()));
+        // A folder of its own per test: a simulator of an earlier test may still be ending.
+        m_root = test::MakeTempDir("vantor-itunes-");
+        m_root.pop_back();
         std::filesystem::create_directories(m_root + "/windows");
         ::setenv("VANTOR_WINDOWS_DIR", (m_root + "/windows").c_str(), 1);
         ::setenv("VANTOR_SIM_IDLE_EXIT", "30", 1);

@@ -42,7 +42,9 @@ public:
 class WMPTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_root = fs::temp_directory_path() / ("vantor-wmp-" + std::to_string(::getpid()));
+        // A folder of its own per test: a simulator of an earlier test may still be ending.
+        m_root = test::MakeTempDir("vantor-wmp-");
+        m_root.pop_back();
         fs::create_directories(m_root + "/windows");
         fs::create_directories(m_root + "/player");
         ::setenv("VANTOR_WINDOWS_DIR", (m_root + "/windows").c_str(), 1);
