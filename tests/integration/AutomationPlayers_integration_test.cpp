@@ -242,6 +242,12 @@ TEST_F(AutomationPlayerEndToEnd, WindowsMediaPlayerLibraryAndPlayer) {
         settings.Get("volume", volume);
         return volume;
     });
+    // A file the player takes into its collection: the library is read again.
+    CAutomationObject media;
+    ASSERT_EQ(player.Call("newMedia", {std::string("/media/new/Fresh.wma")}, media), kS_OK);
+    EXPECT_TRUE(Expect(msg::MediaLibraryChangedEvent, {}, 30000));
+    EXPECT_TRUE(Browse("\\Music\\Tracks").contains("Fresh"));
+
     CPlaylistMoveRequest move(msg::PlaylistMoveRequest);
     move.Body().position = 0;
     move.Body().newPosition = 2;

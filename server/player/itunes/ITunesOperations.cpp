@@ -264,17 +264,36 @@ HRESULT CWin32ITunesPlayer::GetQueue(CAutomationObject& app, CAutomationObject& 
     return hr;
 }
 
+HRESULT CWin32ITunesPlayer::FindPlaylist(CAutomationObject& app, const std::string& name,
+                                         CAutomationObject& playlist) {
+    // The library source first, then the others (a portable player's playlists are listed
+    // in the media tree too).
+    CAutomationObject library;
+    CAutomationObject playlists;
+    HRESULT hr = Required(app.Get("LibrarySource", library), library);
+    if (Succeeded(hr)) hr = Required(library.Get("Playlists", playlists), playlists);
+    if (Succeeded(hr)) hr = playlists.Get("ItemByName", playlist, {name});
+    if (Failed(hr) || !playlist.IsNull()) return hr;
+    CAutomationObject sources;
+    int32_t count = 0;
+    hr = Required(app.Get("Sources", sources), sources);
+    if (Succeeded(hr)) hr = sources.Get("Count", count);
+    for (int32_t index = 1; Succeeded(hr) && index <= count && playlist.IsNull(); ++index) {
+        CAutomationObject source;
+        hr = Required(sources.Get("Item", source, {index}), source);
+        if (Succeeded(hr)) hr = Required(source.Get("Playlists", playlists), playlists);
+        if (Succeeded(hr)) hr = playlists.Get("ItemByName", playlist, {name});
+    }
+    // No playlist of that name: "no appropriate object".
+    return Succeeded(hr) && playlist.IsNull() ? kS_FALSE : hr;
+}
+
 int32_t CWin32ITunesPlayer::PlayMedia(const CMediaItem& item) {
     CAutomationObject app;
     if (!Application(app)) return kResultPlayerComm;
     if (item.mediaType == kMediaPlaylist) {
-        CAutomationObject source;
-        CAutomationObject playlists;
         CAutomationObject playlist;
-        HRESULT hr = Required(app.Get("LibrarySource", source), source);
-        if (Succeeded(hr)) hr = Required(source.Get("Playlists", playlists), playlists);
-        if (Succeeded(hr)) hr = playlists.Get("ItemByName", playlist, {item.name});
-        if (Succeeded(hr) && playlist.IsNull()) hr = kS_FALSE;
+        HRESULT hr = FindPlaylist(app, item.name, playlist);
         if (hr == kS_OK) hr = playlist.Call("PlayFirstTrack");
         return hr != kS_OK ? Report("Error calling PlayPlaylist()", hr) : kResultSuccess;
     }

@@ -104,6 +104,9 @@ private:
     int32_t Simple(const char* method, const char* callText);
     // The current playlist (reported as "GetCurrentPlaylist()" when it cannot be had).
     int32_t CurrentPlaylist(CAutomationObject& app, CAutomationObject& playlist);
+    // The playlist of that name in any source; S_FALSE when there is none.
+    HRESULT FindPlaylist(CAutomationObject& app, const std::string& name,
+                         CAutomationObject& playlist);
     // The queue playlist, created when missing.
     HRESULT GetQueue(CAutomationObject& app, CAutomationObject& queue);
     int32_t ClearPlaylist(CAutomationObject& playlist, const char* callText);

@@ -166,6 +166,21 @@ TEST_F(ITunesPlayerTest, PlayMediaOfAnAudioFileUsesOnlyTheQueuePlaylist) {
     EXPECT_EQ(Read<int32_t>(app, "PlayerState"), 1);
 }
 
+TEST_F(ITunesPlayerTest, PlaylistsOfEverySourcePlayAndQuittingReleasesITunes) {
+    CPlaylistItem workout;
+    workout.name = "Workout";  // on the portable player, not in the library
+    ASSERT_EQ(m_player->PlayMedia(workout), kResultSuccess);
+    EXPECT_EQ(Read<std::string>(Read<CAutomationObject>(Sim(), "CurrentPlaylist"), "Name"),
+              "Workout");
+    workout.name = "Nowhere";
+    EXPECT_EQ(m_player->PlayMedia(workout), kResultPlayerCommandFailed);
+
+    ASSERT_EQ(Sim("iTunes.SimControl").Call("Quit"), kS_OK);
+    CAutomationObject app;
+    EXPECT_TRUE(Eventually([&] { return !m_player->Application(app); }));
+    EXPECT_EQ(m_player->Play(), kResultPlayerComm);
+}
+
 TEST_F(ITunesPlayerTest, CallsDisabledThenEnabledPauseAndResumeTheMonitorsOnce) {
     CAutomationObject control = Sim("iTunes.SimControl");
     ASSERT_EQ(control.Call("DisableCalls"), kS_OK);
