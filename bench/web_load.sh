@@ -36,6 +36,7 @@ Ports\\HTTPChannel=$http_port
 Paths\\HTTPRoot=$work/web
 SimulatedPlayer=true
 PlayerType=MCE
+HTTP\\MaxConnectionsPerAddress=256
 CFG
 (cd "$work" && VANTOR_REGISTRY_DIR="$work/reg" exec "$OLDPWD/$build/server/QRM" --headless --data-dir "$work/data" \
   >"$work/qrm.out" 2>&1) &

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -73,7 +74,9 @@ bool CNetSocket::Create(int type, int port, const std::string& address, bool reu
     if (reuseAddress) ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
     if (type == SOCK_DGRAM) ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof(on));
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) != 0) {
+        const int reason = errno;  // the caller reports why the port could not be had
         ::close(fd);
+        errno = reason;
         return false;
     }
     m_fd = fd;
@@ -149,6 +152,43 @@ int CNetSocket::Send(const void* data, size_t length, bool more) {
     return static_cast<int>(done);
 }
 
+CNetSocket::SendResult CNetSocket::SendBefore(const void* data, size_t length,
+                                              std::chrono::steady_clock::time_point deadline) {
+    const auto* bytes = static_cast<const char*>(data);
+    size_t done = 0;
+    while (done < length) {
+        const ssize_t sent =
+            ::send(m_fd.load(), bytes + done, length - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0) {
+            done += static_cast<size_t>(sent);
+            continue;
+        }
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return SendResult::kFailed;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return SendResult::kTimedOut;
+        pollfd wait{m_fd.load(), POLLOUT, 0};
+        const int ready = ::poll(&wait, 1, static_cast<int>(std::min<int64_t>(left.count(), INT_MAX)));
+        if (ready < 0 && errno != EINTR) return SendResult::kFailed;
+        if (ready > 0 && (wait.revents & (POLLERR | POLLHUP | POLLNVAL))) return SendResult::kFailed;
+    }
+    return SendResult::kSent;
+}
+
+int CNetSocket::WaitReadable(int milliseconds) {
+    const int fd = m_fd.load();
+    if (fd < 0) return -1;
+    pollfd wait{fd, POLLIN, 0};
+    int ready = 0;
+    do {
+        ready = ::poll(&wait, 1, milliseconds < 0 ? -1 : milliseconds);
+    } while (ready < 0 && errno == EINTR);
+    if (ready < 0 || (ready > 0 && (wait.revents & POLLNVAL))) return -1;
+    // POLLHUP and POLLERR count as readable: the next Receive reports the end.
+    return ready > 0 ? 1 : 0;
+}
+
 bool CNetSocket::SendFileBytes(int fd, int64_t offset, int64_t length) {
     // One call moves at most this much; larger spans loop.
     constexpr int64_t kMaxPerCall = 1 << 30;
@@ -192,6 +232,11 @@ bool CNetSocket::SetSendTimeout(int milliseconds) {
 
 bool CNetSocket::SetReceiveTimeout(int milliseconds) {
     return SetTimeout(m_fd.load(), SO_RCVTIMEO, milliseconds);
+}
+
+void CNetSocket::ShutdownSend() {
+    const int fd = m_fd.load();
+    if (fd >= 0) ::shutdown(fd, SHUT_WR);
 }
 
 void CNetSocket::Close() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,7 +27,8 @@ public:
     CNetSocket& operator=(const CNetSocket&) = delete;
 
     // A TCP socket bound to `port` (0: any free port) on `address` (empty: all local
-    // addresses). `reuseAddress` sets SO_REUSEADDR. False (and nothing open) on failure.
+    // addresses). `reuseAddress` sets SO_REUSEADDR. False (and nothing open) on failure,
+    // with errno telling why.
     bool CreateTcp(int port, const std::string& address = "", bool reuseAddress = false);
     // A UDP socket bound like CreateTcp, with SO_REUSEADDR (and broadcast allowed).
     bool CreateUdp(int port, const std::string& address = "");
@@ -49,6 +51,15 @@ public:
     // this process. False when the connection failed or the file ended early. Unlike Send
     // it cannot suppress SIGPIPE: the process must ignore that signal.
     bool SendFileBytes(int fd, int64_t offset, int64_t length);
+    // Sends all bytes before `deadline` without ever blocking past it: a peer that takes
+    // a little at a time cannot stretch the write. kTimedOut leaves the stream cut in the
+    // middle of the data, so the caller must close the connection then.
+    enum class SendResult { kSent, kFailed, kTimedOut };
+    SendResult SendBefore(const void* data, size_t length,
+                          std::chrono::steady_clock::time_point deadline);
+    // Waits up to `milliseconds` (negative: without limit) for data or the end of the
+    // stream: 1 when a Receive would not block, 0 on timeout, -1 on error or after Close.
+    int WaitReadable(int milliseconds);
     // One datagram to a dotted IPv4 address: bytes sent or -1.
     int SendTo(const void* data, size_t length, const std::string& address, int port);
     // One datagram (truncated to `length`): its byte count or -1; the sender's address.
@@ -58,6 +69,9 @@ public:
     bool SetSendTimeout(int milliseconds);
     bool SetReceiveTimeout(int milliseconds);
 
+    // Ends the sending direction only: the peer reads the end of the stream after what was
+    // sent, while this side can still read (and drop) what the peer is still sending.
+    void ShutdownSend();
     // Shuts the socket down (waking a blocked Accept/Receive); later calls fail. Idempotent.
     void Close();
 

@@ -16,7 +16,7 @@ targets=(build/fuzz/tests/fuzz/fuzz_*)
 if ((${#targets[@]} == 0)); then
   echo "fuzz: no fuzz targets built"; exit 1
 fi
-per=$seconds
+per=$seconds; (( per < 1 )) && per=1
 for t in "${targets[@]}"; do
   name=$(basename "$t")
   corpus=build/fuzz/corpus/$name

@@ -8,6 +8,7 @@
 # Music: --music DIR, else $XDG_MUSIC_DIR or ~/Music when it holds audio files, else a small
 # demo folder of tagged tones generated once in the data folder. Sound goes to PulseAudio or
 # ALSA when there is a sound device, otherwise to a null output (playback still runs).
+# VANTOR_QRM names a QRM program to run instead of building one (tests use it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -28,8 +29,14 @@ data_dir=${data_dir%/}
 mpd_dir=$data_dir/mpd
 mkdir -p "$mpd_dir/playlists"
 
-qrm=$root/build/release/server/QRM
-if ((build)) || [[ ! -x $qrm ]]; then
+# One server per data folder: it holds an exclusive lock on this file while it runs.
+if ! flock -n "$data_dir/Orvex.lock" true 2>/dev/null; then
+  echo "start-with-mpd: a Vantor server is already running on $data_dir; stop it first, or give another --data-dir" >&2
+  exit 1
+fi
+
+qrm=${VANTOR_QRM:-$root/build/release/server/QRM}
+if [[ -z ${VANTOR_QRM:-} ]] && { ((build)) || [[ ! -x $qrm ]]; }; then
   # Only the compiler tool chain, mpd, mpc, ffmpeg and libmpdclient are needed here, so a
   # package that cannot be installed (a web test tool, say) does not stop the start.
   scripts/install-deps.sh || echo "start-with-mpd: not every package could be installed; building anyway" >&2
@@ -150,8 +157,22 @@ set_config() {
 set_config PlayerType MPD
 set_config 'MPD\Host' "$socket"
 
-"$qrm" --headless --data-dir "$data_dir" &
+# QRM logs to standard error; a copy tells when it has started, or why it could not.
+qrm_stderr=$mpd_dir/qrm-start.log
+: >"$qrm_stderr"
+"$qrm" --headless --data-dir "$data_dir" 2> >(tee -a "$qrm_stderr" >&2) &
 qrm_pid=$!
+while ! grep -q "Server is started" "$qrm_stderr"; do
+  if ! kill -0 "$qrm_pid" 2>/dev/null; then
+    status=0
+    wait "$qrm_pid" || status=$?
+    qrm_pid=""
+    reason=$(grep -E '^QRM: ' "$qrm_stderr" | tail -n 1)
+    echo "start-with-mpd: QRM did not start${reason:+: ${reason#QRM: }} (exit status $status)" >&2
+    exit 1
+  fi
+  sleep 0.1
+done
 
 http_port=$(awk -F= '$1 == "Ports\\HTTPChannel" { sub(/\r$/, "", $2); print $2 }' "$config" 2>/dev/null)
 http_port=${http_port:-3569}

@@ -2,6 +2,7 @@
 // "QRM.config" and restarts the server when the player type changed. Signals are taken
 // from a signalfd on the main thread, so no work happens inside a signal handler.
 
+#include <malloc.h>
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -43,7 +44,9 @@ void PrintHelp() {
         "Options:\n"
         "  --headless      Run without a window, logging to standard error as well as to\n"
         "                  the log file. This build has no window yet, so QRM always runs\n"
-        "                  this way (also when no display is present).\n"
+        "                  this way (also when no display is present). Without a window,\n"
+        "                  QRM ends with status 1 when the XML or the HTTP channel cannot\n"
+        "                  listen (a port in use, say), saying why on standard error.\n"
         "  --data-dir DIR  Keep the server's files in DIR instead of the data folder.\n"
         "  --help          Show this text and exit.\n"
         "\n"
@@ -95,36 +98,47 @@ int OpenSignalFd() {
     return signalfd(-1, &set, SFD_CLOEXEC);
 }
 
-// SIGHUP: take the file's settings and restart when the effective player changed.
-void Reload(CServer& server, CServerContext& context) {
+// Starts the server; false (after saying why on standard error) when it could not.
+bool StartServer(CServer& server) {
+    if (server.Start() == 0) return true;
+    std::fprintf(stderr, "QRM: not started: %s\n", server.StartFailure().c_str());
+    return false;
+}
+
+// SIGHUP: take the file's settings and restart when the effective player changed. False
+// when the restarted server could not start.
+bool Reload(CServer& server, CServerContext& context) {
     int before = context.config.GetPlayerType();
     if (!ReloadConfig(context.config)) {
         context.logger.LogCritical("ERROR: Unable to read the configuration file again.");
-        return;
+        return true;
     }
     int after = context.config.GetPlayerType();
     context.logger.LogNormal("Configuration reloaded");
-    if (after == before) return;
+    if (after == before) return true;
     server.Stop();
-    server.Start();
+    return StartServer(server);
 }
 
-// Blocks until SIGINT or SIGTERM; SIGHUP reloads on the way.
-void RunUntilStopped(int signalFd, CServer& server, CServerContext& context) {
+// Blocks until SIGINT or SIGTERM (0), or until a restart fails (1); SIGHUP reloads on the
+// way.
+int RunUntilStopped(int signalFd, CServer& server, CServerContext& context) {
     while (true) {
         signalfd_siginfo info{};
         if (read(signalFd, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) continue;
-        if (info.ssi_signo == SIGHUP) {
-            Reload(server, context);
-            continue;
-        }
-        return;
+        if (info.ssi_signo != SIGHUP) return 0;
+        if (!Reload(server, context)) return 1;
     }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Large buffers (a whole library listing is most of a megabyte) are mapped and given
+    // back when freed. Left to itself the allocator raises this threshold after the first
+    // such buffer and keeps later ones in each thread's heap for good, so memory would grow
+    // with the number of threads that ever built one.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     Options options;
     if (!ParseOptions(argc, argv, options)) return 2;
     if (!options.dataDir.empty()) SetDataFolderOverride(options.dataDir);
@@ -178,17 +192,24 @@ int main(int argc, char** argv) {
 
     CEventBus bus(logger);
     CServerContext context{logger, config, bus};
+    int status = 0;
     {
         CServer server(context);
         RegisterServiceFactories(server, context);
-        server.Start();
-        RunUntilStopped(signalFd, server, context);
-        server.Stop();
+        // Without a window nobody would see that a channel could not listen: rather than
+        // run on with nothing listening, say so and end.
+        server.SetChannelsRequired(true);
+        if (!StartServer(server)) {
+            status = 1;
+        } else {
+            status = RunUntilStopped(signalFd, server, context);
+            server.Stop();
+        }
     }
     instance.Release();
     showListener.Stop();
     logger.RemoveSink(&stderrSink);
     logger.RemoveSink(&logFile);
     close(signalFd);
-    return 0;
+    return status;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace vantor {
 
 class CMessage;
@@ -17,6 +19,9 @@ public:
     // connection for -1. Any thread; does not take ownership. 0, or -1 when the message
     // produced no document.
     virtual int Send(const CMessage& message) = 0;
+    // Why the last Start returned -1, for a reader (names the port and the system's
+    // reason when the channel could not listen); "" after a good start. Owner's thread.
+    virtual std::string StartFailure() const { return {}; }
 };
 
 }  // namespace vantor

@@ -1,8 +1,13 @@
 #include "server/core/DiscoveryResponder.h"
 
 #include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
 
 #include "platform/HostAddresses.h"
+#include "server/core/DiscoveryDatagram.h"
 #include "server/core/ConfigStore.h"
 #include "server/core/Logger.h"
 #include "server/core/ServerContext.h"
@@ -23,18 +28,6 @@ CDiscoveryResponder::~CDiscoveryResponder() {
     Stop();
 }
 
-std::string CDiscoveryResponder::BuildAddressText(const std::vector<std::string>& addresses,
-                                                  size_t maxBytes) {
-    std::string text;
-    for (const auto& address : addresses) {
-        size_t needed = address.size() + (text.empty() ? 0 : 1);
-        if (text.size() + needed > maxBytes) break;
-        if (!text.empty()) text += ',';
-        text += address;
-    }
-    return text;
-}
-
 int CDiscoveryResponder::Start() {
     CLogger& log = m_context.logger;
     if (m_thread.IsRunning()) Stop();
@@ -42,7 +35,9 @@ int CDiscoveryResponder::Start() {
     log.LogNormal("Initializing XML channel discovery (port %d)", port);
     m_socket = CNetSocket();
     if (!m_socket.CreateUdp(port)) {
+        const char* reason = std::strerror(errno);
         log.LogCritical("ERROR: Error creating XML channel discovery socket.");
+        log.LogCritical("ERROR: discovery cannot use UDP port %d: %s", port, reason);
         return -1;
     }
     m_stopping.store(false);
@@ -63,35 +58,32 @@ void CDiscoveryResponder::Stop() {
 void CDiscoveryResponder::Run() {
     CLogger& log = m_context.logger;
     int errors = 0;
-    std::array<char, kDatagramBytes> buffer{};
+    std::array<char, kDiscoveryDatagramBytes> buffer{};
     while (true) {
-        buffer.fill(0);
         std::string fromAddress;
         int fromPort = 0;
         int got = m_socket.ReceiveFrom(buffer.data(), buffer.size(), &fromAddress, &fromPort);
         if (m_stopping.load()) return;
-        if (got < 1) {
+        if (got < 0) {
             if (++errors >= kMaxReceiveErrors) {
                 log.LogCritical(
                     "ERROR: XML channel discovery socket encountered error, shutting down");
                 return;
             }
+            // A failing socket must not spin the processor while it recovers.
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
             continue;
         }
+        // Any datagram, even an empty one, is a good receive: only the socket's own
+        // errors count, and only while they come one after the other.
         errors = 0;
-        // Bytes past a short datagram read as zero because the buffer was cleared.
-        if (buffer[0] != 0x01 || buffer[1] != 0x00 || static_cast<unsigned char>(buffer[2]) != 0xFF)
+        if (!IsDiscoveryRequest(std::string_view(buffer.data(), static_cast<size_t>(got))))
             continue;
-        std::string text = BuildAddressText(m_addresses());
+        std::string text = DiscoveryAddressText(m_addresses());
         if (log.IsEnabled(kLogDetailed))
             log.LogDetailed("Received XML channel discovery request, responding with %s",
                             text.c_str());
-        std::string reply;
-        reply.reserve(3 + text.size());
-        reply.push_back(0x01);
-        reply.push_back(0x00);
-        reply.push_back(static_cast<char>(text.size() % 256));
-        reply += text;
+        std::string reply = DiscoveryReply(text);
         m_socket.SendTo(reply.data(), reply.size(), fromAddress, fromPort);
     }
 }

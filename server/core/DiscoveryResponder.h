@@ -17,12 +17,11 @@ struct CServerContext;
 // (UDP, address reuse) with 0x01 0x00, the low 8 bits of the text length and the host's
 // IPv4 addresses joined by ",", sent back to the asking address and port. Runs on the
 // thread "XML Discover Listener"; Start and Stop on the owner's thread.
+//
+// An empty or short datagram is ignored like any other that is not a request; only
+// consecutive errors of the socket itself (ten of them) end the responder.
 class CDiscoveryResponder {
 public:
-    static constexpr size_t kDatagramBytes = 1000;
-    // The reply's text must fit behind the three header bytes.
-    static constexpr size_t kMaxAddressText = kDatagramBytes - 3;
-
     using AddressSource = std::function<std::vector<std::string>()>;
 
     explicit CDiscoveryResponder(CServerContext& context);
@@ -35,11 +34,6 @@ public:
 
     // Replaces where the host's addresses come from (tests); set before Start.
     void SetAddressSource(AddressSource source) { m_addresses = std::move(source); }
-
-    // The addresses joined by ","; when they do not all fit in `maxBytes`, the list ends
-    // with the last whole address that fits.
-    static std::string BuildAddressText(const std::vector<std::string>& addresses,
-                                        size_t maxBytes = kMaxAddressText);
 
 private:
     void Run();

@@ -66,8 +66,8 @@ CXmlChannelServer& CRequestRouter::XmlChannel() const {
     return static_cast<CXmlChannelServer&>(*m_channels[kXmlChannelPlace]);
 }
 
-void CRequestRouter::Open() {
-    if (m_open) return;
+int CRequestRouter::Open() {
+    if (m_open) return m_openFailure.empty() ? 0 : -1;
     m_context.logger.LogNormal("Opening communication channels");
     // Subscribed before the channels start, so a client that connects at once is known.
     CEventBus& bus = m_context.bus;
@@ -78,9 +78,16 @@ void CRequestRouter::Open() {
     for (int id : {event::PlayerResponse, event::PlayerBroadcast, event::LibraryReply,
                    event::LibraryBroadcast})
         bus.Subscribe(id, this, [this](CEventHolder& h) { Deliver(h); });
-    for (auto& channel : m_channels)
-        if (channel) channel->Start();
+    m_openFailure.clear();
+    for (auto& channel : m_channels) {
+        if (!channel || channel->Start() == 0) continue;
+        std::string why = channel->StartFailure();
+        if (why.empty()) why = "a communication channel did not start";
+        if (!m_openFailure.empty()) m_openFailure += "; ";
+        m_openFailure += why;
+    }
     m_open = true;
+    return m_openFailure.empty() ? 0 : -1;
 }
 
 void CRequestRouter::Close() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "server/core/CommChannel.h"
@@ -46,8 +47,11 @@ public:
     ICommChannel* Channel(int place) const;
     CXmlChannelServer& XmlChannel() const;
 
-    // Starts every present channel in place order and subscribes to the bus.
-    void Open();
+    // Starts every present channel in place order and subscribes to the bus. 0, or -1
+    // when a channel did not start (the others still run; see OpenFailure).
+    int Open();
+    // What the channels that did not start said of why, joined by "; ".
+    const std::string& OpenFailure() const { return m_openFailure; }
     // Unsubscribes, stops every channel and empties the client table.
     void Close();
     bool IsOpen() const { return m_open; }
@@ -74,6 +78,7 @@ private:
     CServerContext& m_context;
     std::array<std::unique_ptr<ICommChannel>, kChannelPlaces> m_channels;
     bool m_open = false;
+    std::string m_openFailure;
     mutable std::mutex m_tableMutex;  // guards the two members below
     std::vector<ClientEntry> m_clients;
     int32_t m_nextClientId = 1;

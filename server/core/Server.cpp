@@ -90,7 +90,14 @@ int CServer::Start() {
         service->Start();
     }
     log.LogNormal("%s", "");
-    m_router.Open();
+    m_startFailure.clear();
+    if (m_router.Open() != 0 && m_channelsRequired) {
+        m_startFailure = m_router.OpenFailure();
+        log.LogCritical("ERROR: Server not started: %s", m_startFailure.c_str());
+        m_started = true;  // so that Stop undoes what did start
+        Stop();
+        return -1;
+    }
     log.LogNormal("Server is started");
     m_autoUpdate = m_context.config.GetBool("AutoUpdate", true);
     m_started = true;

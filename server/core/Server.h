@@ -39,8 +39,15 @@ public:
     bool SetServiceFactory(int place, ServiceFactory factory);
 
     // Banner, services, channels, "Server is started". Services and channels log their own
-    // failures; the server starts regardless. Always 0.
+    // failures; the server starts regardless and returns 0, unless channels are required
+    // (below): then a channel that cannot start stops everything again and Start returns
+    // -1 without saying the server started.
     int Start();
+    // A server without a window (headless) has nobody to show a failed channel to; it must
+    // not run on with nothing listening. Set before Start.
+    void SetChannelsRequired(bool required) { m_channelsRequired = required; }
+    // Why the last Start returned -1 ("" otherwise).
+    const std::string& StartFailure() const { return m_startFailure; }
     // Closes the channels, then stops and deletes the services.
     void Stop();
     bool IsStarted() const { return m_started; }
@@ -64,6 +71,8 @@ private:
     std::array<std::unique_ptr<IService>, kServicePlaces> m_services;
     bool m_started = false;
     bool m_autoUpdate = true;
+    bool m_channelsRequired = false;
+    std::string m_startFailure;
 };
 
 }  // namespace vantor

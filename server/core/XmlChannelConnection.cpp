@@ -18,11 +18,16 @@ CXmlChannelConnection::~CXmlChannelConnection() {
     Close();
 }
 
-int CXmlChannelConnection::Start(uint32_t connectionId, CNetSocket socket) {
+int CXmlChannelConnection::Start(uint32_t connectionId, CNetSocket socket,
+                                 const std::string& peerAddress, int peerPort,
+                                 const CXmlChannelLimits& limits) {
     if (IsInUse()) Close();
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_socket = std::move(socket);
+        m_peerAddress = peerAddress;
+        m_peerPort = peerPort;
+        m_limits = limits;
         m_connectionId.store(connectionId);
         m_closing.store(false);
         m_inUse.store(true);
@@ -63,19 +68,36 @@ std::string CXmlChannelConnection::LocalAddress() const {
     return address;
 }
 
-bool CXmlChannelConnection::Write(const std::string& text, int64_t connectionId, bool fillAddress) {
+bool CXmlChannelConnection::Write(const std::string& document, int64_t connectionId,
+                                  bool fillAddress) {
+    // A document for another connection passes by without the lock, which a stalled write
+    // to this slot may hold for up to the send deadline.
+    if (!m_inUse.load() || m_closing.load()) return false;
+    if (connectionId != -1 && connectionId != static_cast<int64_t>(m_connectionId.load()))
+        return false;
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_inUse.load() || m_closing.load()) return false;
     if (connectionId != -1 && connectionId != static_cast<int64_t>(m_connectionId.load()))
         return false;
-    std::string bytes = text;
+    // Only answers that carry URLs are changed per connection; the rest go out as they are.
+    std::string filled;
     if (fillAddress) {
+        filled = document;
         std::string local = m_socket.LocalAddress();
         if (local.size() > 50) local.resize(50);
-        ReplaceAll(bytes, "[0.0.0.0]", local);
+        ReplaceAll(filled, "[0.0.0.0]", local);
     }
-    bytes.push_back('\0');
-    if (m_socket.Send(bytes.data(), bytes.size()) > 0) return true;
+    const std::string& bytes = fillAddress ? filled : document;
+    const CNetSocket::SendResult sent = m_socket.SendBefore(
+        bytes.data(), bytes.size(), std::chrono::steady_clock::now() + m_limits.sendDeadline);
+    if (sent == CNetSocket::SendResult::kSent) return true;
+    if (sent == CNetSocket::SendResult::kTimedOut) {
+        m_logger.LogCritical(
+            "ERROR: XML channel connection %u (%s:%d) did not take a document within %lld ms, "
+            "closing it.",
+            m_connectionId.load(), m_peerAddress.c_str(), m_peerPort,
+            static_cast<long long>(m_limits.sendDeadline.count()));
+    }
     // The receiver wakes on the closed socket and reports the end with its own connection
     // id, before the slot can be reused, so the removal is announced once and for the
     // right connection.
@@ -91,7 +113,14 @@ void CXmlChannelConnection::Receive() {
         return;
     }
     bool overflow = false;
+    bool silent = false;
+    m_documents = 0;
+    const auto firstDeadline = std::chrono::steady_clock::now() + m_limits.firstDocument;
     while (true) {
+        if (m_documents == 0 && !WaitForFirstDocument(firstDeadline)) {
+            silent = !m_closing.load();
+            break;
+        }
         size_t filled = m_buffer.size();
         m_buffer.resize(filled + kReadChunk);
         int got = m_socket.Receive(m_buffer.data() + filled, kReadChunk);
@@ -102,6 +131,14 @@ void CXmlChannelConnection::Receive() {
             break;
         }
         if (m_closing.load()) break;
+    }
+    if (silent) {
+        m_logger.LogNormal(
+            "XML channel connection %u (%s:%d) sent no whole document within %lld s, closing "
+            "it.",
+            m_connectionId.load(), m_peerAddress.c_str(), m_peerPort,
+            static_cast<long long>(
+                std::chrono::duration_cast<std::chrono::seconds>(m_limits.firstDocument).count()));
     }
     if (overflow) {
         m_logger.LogCritical(
@@ -132,6 +169,7 @@ bool CXmlChannelConnection::DeliverDocuments() {
         }
         size_t end = static_cast<size_t>(static_cast<const char*>(zero) - base);
         m_listener.OnData(base + start, end + 1 - start, *this);
+        ++m_documents;
         start = end + 1;
         m_scanned = start;
         if (m_closing.load()) break;
@@ -141,6 +179,18 @@ bool CXmlChannelConnection::DeliverDocuments() {
         m_scanned -= start;
     }
     return m_buffer.size() <= kMaxDocumentBytes;
+}
+
+}  // namespace vantor
+
+namespace vantor {
+
+bool CXmlChannelConnection::WaitForFirstDocument(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    // -1 (a closed socket) lets the receive report the end as usual.
+    return m_socket.WaitReadable(static_cast<int>(left.count())) != 0;
 }
 
 }  // namespace vantor

@@ -1,5 +1,7 @@
 #include "server/core/XmlChannelServer.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -18,9 +20,8 @@ namespace vantor {
 namespace {
 
 constexpr int kDefaultPort = 3567;
-// A client that stops reading must not hold up the writers (and with them every broadcast)
-// for ever: a write that cannot finish in this time closes that connection.
-constexpr int kSendTimeoutMs = 30000;
+constexpr int kDefaultSendDeadlineMs = 2000;
+constexpr int kDefaultFirstDocumentSeconds = 30;
 
 }  // namespace
 
@@ -39,12 +40,22 @@ int CXmlChannelServer::Start() {
     if (m_started) Stop();
     int port = m_context.config.GetInt("Ports\\XMLChannel", kDefaultPort);
     log.LogNormal("Initializing XML channel (port %d)", port);
+    m_limits.sendDeadline = std::chrono::milliseconds(std::max(
+        1, m_context.config.GetInt("XMLChannel\\SendDeadlineMs", kDefaultSendDeadlineMs)));
+    m_limits.firstDocument = std::chrono::seconds(std::max(
+        1, m_context.config.GetInt("XMLChannel\\FirstDocumentSeconds",
+                                   kDefaultFirstDocumentSeconds)));
+    m_startFailure.clear();
     m_listenSocket = CNetSocket();
     // Address reuse here only lets a restart bind over connections of the previous run that
     // are still in TIME_WAIT (which other systems allow by default); a port that another
     // program listens on still fails.
     if (!m_listenSocket.CreateTcp(port, "", true)) {
+        const char* reason = std::strerror(errno);
         log.LogCritical("ERROR: Error creating XML channel listen socket.");
+        m_startFailure = "the XML channel cannot listen on port " + std::to_string(port) + ": " +
+                         reason;
+        log.LogCritical("ERROR: %s", m_startFailure.c_str());
         return -1;
     }
     // Listening before the thread runs means clients can connect as soon as the server
@@ -115,8 +126,7 @@ void CXmlChannelServer::Accept(CNetSocket socket, const std::string& peerAddress
     holder.message = std::make_unique<CMessage>();
     holder.message->SetClientId(static_cast<int32_t>(id));
     m_context.bus.Fire(event::ConnectionAdded, holder, Source());
-    socket.SetSendTimeout(kSendTimeoutMs);
-    m_slots[index]->Start(id, std::move(socket));
+    m_slots[index]->Start(id, std::move(socket), peerAddress, peerPort, m_limits);
 }
 
 void CXmlChannelServer::OnData(const char* bytes, size_t length,
@@ -162,6 +172,7 @@ int CXmlChannelServer::Send(const CMessage& message) {
     bool fillAddress = message.TypeId() == msg::GetAlbumArtResponse ||
                        message.TypeId() == msg::GetClientVersionResponse;
     int64_t target = message.ClientId();
+    doc.push_back('\0');  // the end of a document on the wire
     for (auto& slot : m_slots) slot->Write(doc, target, fillAddress);
     return 0;
 }

@@ -39,6 +39,9 @@ public:
     void OnData(const char* bytes, size_t length, CXmlChannelConnection& connection) override;
     void OnClosed(int flag, int reason, CXmlChannelConnection& connection) override;
 
+    // Why the last Start failed ("" when it did not).
+    std::string StartFailure() const override { return m_startFailure; }
+
     // Slots in use right now (tests and diagnostics).
     int ConnectionCount() const;
 
@@ -55,6 +58,8 @@ private:
     uint32_t m_nextConnectionId = 1;  // listener thread only
     std::atomic<bool> m_stopping{false};
     bool m_started = false;  // owner's thread only
+    CXmlChannelLimits m_limits;  // read on Start
+    std::string m_startFailure;
 };
 
 }  // namespace vantor

@@ -3,6 +3,7 @@
 #include "server/core/Logger.h"
 #include "server/library/store/SQLiteMDS.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,6 +30,7 @@ CMediaLibrary::~CMediaLibrary() {
 
 int CMediaLibrary::Start(IMediaLibraryListener* listener) {
     if (m_liveStore) Stop();
+    RemoveStaleCopies();
     m_listener.store(listener);
     auto live = std::make_unique<CSQLiteMDS>(LibraryPath(), m_logger);
     live->SetLibraryVersion(kLibraryVersion);
@@ -197,6 +199,31 @@ void CMediaLibrary::RunUpdate() {
     m_activeChanged.notify_all();
 }
 
+// A copy that a crash interrupted ("library.db.XXXXXX", as ReplaceLibraryFile names them)
+// would otherwise stay beside the library for good, as large as the library itself. Only
+// one server runs on a data folder, and no update runs yet, so none of them is in use.
+void CMediaLibrary::RemoveStaleCopies() {
+    DIR* folder = opendir(m_dataFolder.c_str());
+    if (folder == nullptr) return;
+    const std::string prefix = "library.db.";
+    while (const dirent* entry = readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        if (unlinkat(dirfd(folder), name.c_str(), 0) == 0)
+            m_logger.LogNormal("Removed an unfinished library copy: %s", name.c_str());
+    }
+    closedir(folder);
+}
+
+// Makes the rename itself durable.
+void CMediaLibrary::SyncFolder() {
+    const int folder = open(m_dataFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return;
+    fsync(folder);
+    close(folder);
+}
+
 // Copies the new library beside "library.db" and renames it into place, so that a query
 // opening the file at any moment finds either the old or the new library, never a mix.
 bool CMediaLibrary::ReplaceLibraryFile() {
@@ -222,9 +249,13 @@ bool CMediaLibrary::ReplaceLibraryFile() {
     if (in >= 0) close(in);
     if (out >= 0) {
         ok = fchmod(out, 0644) == 0 && ok;
+        // On disk before it replaces the old library, so that a crash right after the
+        // rename cannot leave a library.db whose pages never reached the disk.
+        ok = fsync(out) == 0 && ok;
         ok = close(out) == 0 && ok;
     }
     if (ok) ok = std::rename(staging.c_str(), LibraryPath().c_str()) == 0;
+    if (ok) SyncFolder();
     if (!ok) {
         m_logger.LogCritical("ERROR: Unable to replace the media database %s: %s",
                              LibraryPath().c_str(), std::strerror(errno));

@@ -70,6 +70,8 @@ private:
     void RunUpdate();
     void ReadAllLibraries();
     bool ReplaceLibraryFile();
+    void RemoveStaleCopies();
+    void SyncFolder();
 
     CLogger& m_logger;
     std::string m_dataFolder;

@@ -30,14 +30,18 @@ CRangePlan PlanRanges(const std::vector<CByteRange>& ranges, int64_t fileSize) {
         }
         plan.spans.push_back(span);
     }
+    // Several ranges are answered with the one span from the lowest start to the highest
+    // end: its bytes are exactly what the Content-Range header names, and the body can
+    // never be larger than the file, however many ranges a request lists.
     plan.kind = CRangePlan::kPartial;
     plan.lowest = plan.spans.front().first;
     plan.highest = plan.spans.front().last;
     for (const CFileSpan& span : plan.spans) {
-        plan.length += span.last - span.first + 1;
         plan.lowest = std::min(plan.lowest, span.first);
         plan.highest = std::max(plan.highest, span.last);
     }
+    plan.spans.assign(1, CFileSpan{plan.lowest, plan.highest});
+    plan.length = plan.highest - plan.lowest + 1;
     return plan;
 }
 

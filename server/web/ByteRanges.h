@@ -16,7 +16,7 @@ struct CFileSpan {
 
 struct CRangePlan {
     enum Kind { kWhole, kPartial, kUnsatisfiable } kind = kWhole;
-    std::vector<CFileSpan> spans;  // in request order, for kPartial
+    std::vector<CFileSpan> spans;  // for kPartial: one span, lowest to highest
     int64_t length = 0;            // bytes to send
     int64_t lowest = 0;            // lowest first byte, for Content-Range
     int64_t highest = 0;           // highest last byte
@@ -25,6 +25,7 @@ struct CRangePlan {
 // Resolves the requested ranges against a file of the given size. No ranges: the whole
 // file. A suffix range takes the last bytes; an end past the file is its last byte. A
 // range that starts past the end (or an empty suffix) makes the request unsatisfiable.
+// Several ranges become the single span from the lowest first byte to the highest last.
 CRangePlan PlanRanges(const std::vector<CByteRange>& ranges, int64_t fileSize);
 
 }  // namespace vantor

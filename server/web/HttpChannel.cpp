@@ -20,8 +20,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <ctime>
+#include <optional>
 #include <thread>
 
 namespace vantor {
@@ -31,9 +34,18 @@ namespace {
 constexpr int kMonitorPeriodMs = 1000;
 constexpr int kIdlePassesBeforeSleep = 5;
 constexpr int kPassesPerCleanup = 10;
-// A peer that takes nothing for this long is given up, so no writer waits on it forever.
-constexpr int kSendTimeoutMs = 60000;
+// A file is sent by its connection's own thread and may take long; a peer that takes
+// nothing of it for this long is given up.
+constexpr int kFileSendTimeoutMs = 60000;
 constexpr size_t kReceiveChunk = 16 * 1024;
+// Refused connections are logged once, then at most once in this many seconds.
+constexpr int kRefusalLogSeconds = 10;
+
+int64_t MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               deadline - std::chrono::steady_clock::now())
+        .count();
+}
 
 std::string DateNow() {
     return FormatHttpDate(static_cast<int64_t>(std::time(nullptr)));
@@ -60,8 +72,11 @@ CHttpChannel::~CHttpChannel() {
 
 int CHttpChannel::Start() {
     char cwd[1024];
+    m_startFailure.clear();
     if (!::getcwd(cwd, sizeof cwd)) {
         m_context.logger.LogCritical("HTTP: Unable to read working directory");
+        m_startFailure = std::string("the HTTP channel cannot read the working directory: ") +
+                         std::strerror(errno);
         return -1;
     }
     const std::string workingFolder = cwd;
@@ -75,10 +90,15 @@ int CHttpChannel::Start() {
     m_monitor.Init([this] { MonitorPass(); }, kMonitorPeriodMs, "HTTP Connection Monitor");
 
     const int port = m_context.config.GetInt("Ports\\HTTPChannel", kDefaultPort);
+    m_limits = ReadHttpLimits(m_context.config);
     m_stopping = false;
     if (!m_listenSocket.CreateTcp(port, "", true) || !m_listenSocket.Listen()) {
+        const char* reason = std::strerror(errno);
         m_listenSocket.Close();
         m_context.logger.LogCritical("ERROR: Unable to start HTTP channel");
+        m_startFailure = "the HTTP channel cannot listen on port " + std::to_string(port) + ": " +
+                         reason;
+        m_context.logger.LogCritical("ERROR: %s", m_startFailure.c_str());
         return -1;
     }
     m_port = m_listenSocket.LocalPort();
@@ -93,6 +113,7 @@ int CHttpChannel::Start() {
     if (m_listener.Start("HTTP Connection Listener", [this] { ListenLoop(); }) != 0 ||
         m_addressMonitor.Start("HTTP IP Address Monitor", [this] { AddressLoop(); }) != 0) {
         m_context.logger.LogCritical("ERROR: Unable to start HTTP channel");
+        m_startFailure = "the HTTP channel cannot start its threads";
         Stop();
         return -1;
     }
@@ -173,7 +194,8 @@ void CHttpChannel::AddressLoop() {
 
 void CHttpChannel::ListenLoop() {
     while (!m_stopping) {
-        CNetSocket socket = m_listenSocket.Accept();
+        std::string peer;
+        CNetSocket socket = m_listenSocket.Accept(&peer);
         if (!socket.IsValid()) {
             if (m_stopping) break;
             m_context.logger.LogNormal("ERROR: Error accepting HTTP server client socket!");
@@ -183,18 +205,27 @@ void CHttpChannel::ListenLoop() {
         // Small answers leave at once instead of waiting for the peer's acknowledgement.
         int on = 1;
         ::setsockopt(socket.Descriptor(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        socket.SetSendTimeout(kSendTimeoutMs);
+        socket.SetSendTimeout(kFileSendTimeoutMs);
 
         ConnectionPtr connection;
         std::vector<ConnectionPtr> dead;
+        std::string refusal;
         {
             std::lock_guard lock(m_tableLock);
             dead = TakeDeadConnections();
-            connection = std::make_shared<CHttpConnection>(m_context.logger, m_nextConnectionId++,
-                                                           std::move(socket));
-            m_connections.push_back(connection);
+            refusal = RefusalFor(peer);
+            if (refusal.empty()) {
+                connection = std::make_shared<CHttpConnection>(
+                    m_context.logger, m_nextConnectionId++, std::move(socket), peer,
+                    m_limits.sendDeadline);
+                m_connections.push_back(connection);
+            }
         }
         EndConnections(dead);
+        if (!connection) {
+            Refuse(std::move(socket), peer, refusal);
+            continue;
+        }
         m_context.logger.LogDetailed("HTTP channel added connection: %d", connection->Id());
         // The router learns of the connection before its first request can arrive.
         FireConnectionEvent(event::ConnectionAdded, connection->Id());
@@ -206,14 +237,72 @@ void CHttpChannel::ListenLoop() {
     }
 }
 
+std::string CHttpChannel::RefusalFor(const std::string& peer) const {
+    int open = 0;
+    int fromPeer = 0;
+    for (const ConnectionPtr& connection : m_connections) {
+        if (connection->IsClosed()) continue;
+        ++open;
+        if (connection->PeerAddress() == peer) ++fromPeer;
+    }
+    if (open >= m_limits.maxConnections) {
+        return std::to_string(open) + " connections are open (HTTP\\MaxConnections)";
+    }
+    if (fromPeer >= m_limits.maxConnectionsPerAddress) {
+        return std::to_string(fromPeer) + " connections from " + peer +
+               " are open (HTTP\\MaxConnectionsPerAddress)";
+    }
+    return {};
+}
+
+void CHttpChannel::Refuse(CNetSocket socket, const std::string& peer, const std::string& why) {
+    // The answer fits the empty send buffer of a new connection, so it never waits.
+    const std::string answer = FormatRefusal("503 Service Unavailable", DateNow());
+    socket.SendBefore(answer.data(), answer.size(), std::chrono::steady_clock::now());
+    // What the peer already sent is dropped, so that closing does not reset the connection
+    // under the answer; the listener never waits for more.
+    socket.ShutdownSend();
+    char sink[4096];
+    for (int i = 0; i < 16; ++i) {
+        if (socket.WaitReadable(0) != 1 || socket.Receive(sink, sizeof sink) <= 0) break;
+    }
+    socket.Close();
+    const auto now = std::chrono::steady_clock::now();
+    if (m_refusedUnlogged > 0 && now - m_lastRefusalLog < std::chrono::seconds(kRefusalLogSeconds)) {
+        ++m_refusedUnlogged;
+        return;
+    }
+    // A flood of connections must not become a flood of log lines.
+    m_context.logger.LogCritical("ERROR: Refused an HTTP connection from %s: %s%s", peer.c_str(),
+                                 why.c_str(),
+                                 m_refusedUnlogged > 1
+                                     ? (" (" + std::to_string(m_refusedUnlogged - 1) +
+                                        " more refused since the last report)")
+                                           .c_str()
+                                     : "");
+    m_lastRefusalLog = now;
+    m_refusedUnlogged = 1;
+}
+
 void CHttpChannel::Receive(const ConnectionPtr& connection) {
     CHttpRequestReader reader;
     std::string chunk(kReceiveChunk, '\0');
     const int32_t id = connection->Id();
+    // When the first byte of the request now being received came.
+    std::optional<std::chrono::steady_clock::time_point> requestStart;
+    auto lastRequest = std::chrono::steady_clock::now();
     bool open = true;
     while (open && !connection->IsClosed()) {
+        const int waited = WaitForRequestBytes(*connection, reader.Buffered() > 0, requestStart,
+                                               lastRequest);
+        if (waited == 0) break;
+        if (waited < 0) {
+            open = false;
+            break;
+        }
         int got = connection->Socket().Receive(chunk.data(), chunk.size());
         if (got <= 0) break;
+        if (!requestStart) requestStart = std::chrono::steady_clock::now();
         reader.Append(std::string_view(chunk.data(), static_cast<size_t>(got)));
         while (open) {
             CHttpRequest request;
@@ -223,7 +312,8 @@ void CHttpChannel::Receive(const ConnectionPtr& connection) {
             if (result != CHttpRequestReader::kRequest) {
                 m_context.logger.LogNormal(
                     "ERROR: HTTP request on connection %d is %s, closing it", id,
-                    result == CHttpRequestReader::kMalformed ? "malformed" : "too large");
+                    std::string(CHttpRequestReader::Describe(result)).c_str());
+                RefuseAndClose(*connection, CHttpRequestReader::StatusFor(result));
                 open = false;
                 break;
             }
@@ -232,6 +322,9 @@ void CHttpChannel::Receive(const ConnectionPtr& connection) {
                 m_context.logger.LogVerbose("%s", header.c_str());
             }
             m_routes.Dispatch(id, request);
+            lastRequest = std::chrono::steady_clock::now();
+            requestStart.reset();
+            if (reader.Buffered() > 0) requestStart = lastRequest;  // pipelined
             if (connection->IsClosed()) open = false;
         }
     }
@@ -240,6 +333,66 @@ void CHttpChannel::Receive(const ConnectionPtr& connection) {
     FireConnectionEvent(event::ConnectionRemoved, id);
     m_context.logger.LogDetailed("HTTP channel removed connection: %d (active: %d)", id,
                                  static_cast<int>(ConnectionCount()));
+}
+
+void CHttpChannel::RefuseAndClose(CHttpConnection& connection, std::string_view status) {
+    if (!connection.Write(FormatRefusal(status, DateNow()))) return;
+    // Closing with the peer's bytes unread would reset the connection, and the peer could
+    // lose the answer before reading it: end the sending side first and drop what still
+    // comes for a moment (bounded in time and bytes).
+    constexpr int kLingerMs = 1000;
+    constexpr int64_t kLingerBytes = 1024 * 1024;
+    connection.MarkClosed();  // no longer counts as open, takes no more answers
+    connection.Socket().ShutdownSend();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLingerMs);
+    char sink[16 * 1024];
+    int64_t dropped = 0;
+    while (dropped < kLingerBytes) {
+        const int64_t left = MillisecondsUntil(until);
+        if (left <= 0 || connection.Socket().WaitReadable(static_cast<int>(left)) != 1) break;
+        const int got = connection.Socket().Receive(sink, sizeof sink);
+        if (got <= 0) break;
+        dropped += got;
+    }
+    connection.Close();
+}
+
+int CHttpChannel::WaitForRequestBytes(
+    CHttpConnection& connection, bool partial,
+    const std::optional<std::chrono::steady_clock::time_point>& requestStart,
+    std::chrono::steady_clock::time_point lastRequest) {
+    // A request being received must be whole within the request deadline from its first
+    // byte; between requests the connection may idle for the idle deadline after the last
+    // request and the last answer, and for as long as one of its polls is held.
+    constexpr int64_t kHeldPollRecheckMs = 1000;
+    while (!connection.IsClosed()) {
+        int64_t waitMs = 0;
+        if (partial && requestStart) {
+            waitMs = MillisecondsUntil(*requestStart + m_limits.requestTime);
+            if (waitMs <= 0) {
+                m_context.logger.LogNormal(
+                    "HTTP connection %d (%s) sent no whole request within %lld s, closing it",
+                    connection.Id(), connection.PeerAddress().c_str(),
+                    static_cast<long long>(m_limits.requestTime.count()));
+                RefuseAndClose(connection, "408 Request Timeout");
+                return -1;
+            }
+        } else if (m_routes.IsHoldingPoll(connection.Id())) {
+            waitMs = kHeldPollRecheckMs;
+        } else {
+            waitMs = MillisecondsUntil(std::max(lastRequest, connection.LastAnswer()) +
+                                       m_limits.idleTime);
+            if (waitMs <= 0) {
+                m_context.logger.LogDetailed("HTTP connection %d idle, closing it",
+                                             connection.Id());
+                return -1;
+            }
+        }
+        const int ready = connection.Socket().WaitReadable(
+            static_cast<int>(std::min<int64_t>(waitMs, kHeldPollRecheckMs * 60)));
+        if (ready != 0) return ready;  // data, the end of the stream, or a closed socket
+    }
+    return 0;
 }
 
 std::vector<CHttpChannel::ConnectionPtr> CHttpChannel::TakeDeadConnections() {

@@ -4,6 +4,7 @@
 #include "server/core/CommChannel.h"
 #include "server/core/PeriodicTimer.h"
 #include "server/core/WorkerThread.h"
+#include "server/web/HttpLimits.h"
 #include "server/web/HttpResponder.h"
 #include "server/web/WebRoutes.h"
 
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +28,8 @@ struct CServerContext;
 // on "Ports\HTTPChannel" (default 3569), one receiver thread per connection, a connection
 // monitor ("HTTP Connection Monitor", every second) and an address monitor ("HTTP IP
 // Address Monitor") that keeps "WebAccessURL" and "WebAccessPort" current and fires
-// event 4 when this machine's address changes. Requests go to CWebRoutes.
+// event 4 when this machine's address changes. Requests go to CWebRoutes. What one peer
+// may hold (connections, time, answers it does not read) is bounded by CHttpLimits.
 //
 // Start, Stop: the server's thread. Send: any thread (responses go to their connection,
 // broadcasts into the web event queues).
@@ -46,6 +49,7 @@ public:
     int Start() override;
     int Stop() override;
     int Send(const CMessage& message) override;
+    std::string StartFailure() const override { return m_startFailure; }
 
     // The port actually listened on (the configured one, or the system's pick for 0).
     int Port() const override { return m_port.load(); }
@@ -66,7 +70,19 @@ private:
     std::string HostAddress() const override;
 
     void ListenLoop();
+    // Why a new connection from `peer` is refused ("" when it is not). Table lock held.
+    std::string RefusalFor(const std::string& peer) const;
+    // Answers 503 and closes; logged, but not once per connection in a flood. Listener.
+    void Refuse(CNetSocket socket, const std::string& peer, const std::string& why);
     void Receive(const ConnectionPtr& connection);
+    // The last answer on a connection ("400 Bad Request", ...), then a close that lets the
+    // peer read it. Receiver thread.
+    void RefuseAndClose(CHttpConnection& connection, std::string_view status);
+    // Waits until request bytes can be read, within the request or idle deadline: 1 when
+    // they can, 0 when the connection ended, -1 when a deadline closed it.
+    int WaitForRequestBytes(CHttpConnection& connection, bool partial,
+                            const std::optional<std::chrono::steady_clock::time_point>& requestStart,
+                            std::chrono::steady_clock::time_point lastRequest);
     void MonitorPass();
     void AddressLoop();
     void UpdateWebAccess(const std::string& address);
@@ -86,6 +102,11 @@ private:
     CPeriodicTimer m_monitor;
     std::atomic<bool> m_stopping{false};
     std::atomic<int> m_port{kDefaultPort};
+    std::string m_startFailure;
+    CHttpLimits m_limits;  // read on Start
+    // Listener thread only: refusals not yet in the log, and when the last was logged.
+    int m_refusedUnlogged = 0;
+    std::chrono::steady_clock::time_point m_lastRefusalLog;
     std::chrono::steady_clock::time_point m_startTime;
 
     mutable std::mutex m_tableLock;

@@ -9,10 +9,13 @@ bool CHttpConnection::Write(std::string_view bytes) {
 
 bool CHttpConnection::WriteLocked(std::string_view bytes) {
     if (m_closed.load()) return false;
-    if (m_socket.Send(bytes.data(), bytes.size()) != static_cast<int>(bytes.size())) {
+    if (m_socket.SendBefore(bytes.data(), bytes.size(),
+                            std::chrono::steady_clock::now() + m_sendDeadline) !=
+        CNetSocket::SendResult::kSent) {
         Close();
         return false;
     }
+    NoteAnswer();
     return true;
 }
 
@@ -22,8 +25,12 @@ bool CHttpConnection::WriteFileLocked(std::string_view prefix, int fd, int64_t o
     const bool sent = (prefix.empty() || m_socket.Send(prefix.data(), prefix.size(), true) ==
                                              static_cast<int>(prefix.size())) &&
                       m_socket.SendFileBytes(fd, offset, length);
-    if (!sent) Close();
-    return sent;
+    if (!sent) {
+        Close();
+        return false;
+    }
+    NoteAnswer();
+    return true;
 }
 
 void CHttpConnection::Close() {

@@ -5,6 +5,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <charconv>
 
 namespace vantor {
@@ -80,11 +81,16 @@ bool ParseHeaderBlock(std::string_view block, CHttpRequest& request) {
     size_t sp1 = requestLine.find(' ');
     if (sp1 == std::string_view::npos || sp1 == 0) return false;
     size_t sp2 = requestLine.find(' ', sp1 + 1);
-    request.method = std::string(requestLine.substr(0, sp1));
-    std::string_view url = requestLine.substr(
-        sp1 + 1, sp2 == std::string_view::npos ? std::string_view::npos : sp2 - sp1 - 1);
-    request.version =
-        sp2 == std::string_view::npos ? std::string() : std::string(requestLine.substr(sp2 + 1));
+    if (sp2 == std::string_view::npos || sp2 == sp1 + 1) return false;
+    std::string_view method = requestLine.substr(0, sp1);
+    std::string_view url = requestLine.substr(sp1 + 1, sp2 - sp1 - 1);
+    std::string_view version = requestLine.substr(sp2 + 1);
+    if (!std::all_of(method.begin(), method.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
+        return false;
+    if (version.substr(0, 5) != "HTTP/" || version.find(' ') != std::string_view::npos)
+        return false;
+    request.method = std::string(method);
+    request.version = std::string(version);
 
     size_t question = url.find('?');
     request.path = PercentDecode(url.substr(0, question));
@@ -115,8 +121,14 @@ bool ParseHeaderBlock(std::string_view block, CHttpRequest& request) {
             request.ifModifiedSince = std::string(value);
             request.modifiedSince = ParseIfModifiedSince(value);
         } else if (NameIs(name, "Content-Length")) {
-            if (!ParseDecimal(TrimSpaces(value), request.contentLength)) return false;
+            int64_t length = 0;
+            if (!ParseDecimal(TrimSpaces(value), length)) return false;
+            if (request.hasContentLength && length != request.contentLength)
+                request.uncertainLength = true;
+            request.contentLength = length;
             request.hasContentLength = true;
+        } else if (NameIs(name, "Transfer-Encoding")) {
+            request.uncertainLength = true;
         }
     }
     return true;

@@ -30,6 +30,10 @@ struct CHttpRequest {
     std::string ifModifiedSince;
     bool hasContentLength = false;
     int64_t contentLength = 0;
+    // The body's length is in doubt: Content-Length given twice with different values,
+    // or a Transfer-Encoding (which this server does not decode). Such a request is refused
+    // rather than guessed at, since a wrong guess reads body bytes as the next request.
+    bool uncertainLength = false;
     std::vector<CByteRange> ranges;        // empty when no usable Range header
     std::optional<int64_t> modifiedSince;  // UTC seconds
     std::string body;
@@ -46,7 +50,8 @@ std::vector<std::pair<std::string, std::string>> ParseQuery(std::string_view que
 bool ParseRangeHeader(std::string_view value, std::vector<CByteRange>& ranges);
 
 // Parses a header block (request line and header lines, without the closing empty line).
-// Returns false when the request line is unusable or Content-Length is not a number.
+// Returns false when the request line is not "METHOD TARGET HTTP/x" (one space between
+// them, a method of letters, a target that is not empty) or Content-Length is not a number.
 bool ParseHeaderBlock(std::string_view block, CHttpRequest& request);
 
 }  // namespace vantor

@@ -18,6 +18,7 @@ CHttpRequestReader::Result CHttpRequestReader::Next(CHttpRequest& request,
 
     CHttpRequest parsed;
     if (!ParseHeaderBlock(std::string_view(m_buffer).substr(0, end), parsed)) return kMalformed;
+    if (parsed.uncertainLength) return kUncertainLength;
     if (parsed.hasContentLength && parsed.contentLength > static_cast<int64_t>(kMaxBodyBytes)) {
         return kBodyTooLarge;
     }
@@ -29,6 +30,30 @@ CHttpRequestReader::Result CHttpRequestReader::Next(CHttpRequest& request,
     m_buffer.erase(0, end + 4 + bodyLength);
     request = std::move(parsed);
     return kRequest;
+}
+
+std::string_view CHttpRequestReader::StatusFor(Result result) {
+    switch (result) {
+        case kHeaderTooLarge:
+            return "431 Request Header Fields Too Large";
+        case kBodyTooLarge:
+            return "413 Payload Too Large";
+        default:
+            return "400 Bad Request";
+    }
+}
+
+std::string_view CHttpRequestReader::Describe(Result result) {
+    switch (result) {
+        case kHeaderTooLarge:
+            return "a header block too large";
+        case kBodyTooLarge:
+            return "a body too large";
+        case kUncertainLength:
+            return "a body of uncertain length";
+        default:
+            return "malformed";
+    }
 }
 
 }  // namespace vantor

@@ -10,14 +10,20 @@ namespace vantor {
 
 // Cuts one connection's byte stream into requests. Requests may arrive in pieces or
 // several in one read (pipelining); they come out whole and in order. Bounded: a header
-// block larger than kMaxHeaderBytes or a body larger than kMaxBodyBytes is refused, and
-// the caller closes the connection. One reader per connection, one thread at a time.
+// block larger than kMaxHeaderBytes or a body larger than kMaxBodyBytes is refused, and so
+// is a request whose body length is in doubt; the caller answers with the status of
+// StatusFor and closes the connection. One reader per connection, one thread at a time.
 class CHttpRequestReader {
 public:
     static constexpr size_t kMaxHeaderBytes = 64 * 1024;
     static constexpr size_t kMaxBodyBytes = 1024 * 1024;
 
-    enum Result { kNeedMore, kRequest, kHeaderTooLarge, kBodyTooLarge, kMalformed };
+    enum Result { kNeedMore, kRequest, kHeaderTooLarge, kBodyTooLarge, kMalformed, kUncertainLength };
+
+    // The status line text that answers a refused request ("400 Bad Request", ...), and
+    // a few words for the log.
+    static std::string_view StatusFor(Result result);
+    static std::string_view Describe(Result result);
 
     void Append(std::string_view bytes) { m_buffer.append(bytes); }
 

@@ -95,4 +95,16 @@ std::string FormatRangeNotSatisfiable(std::string_view date, int64_t fileSize) {
     return out;
 }
 
+std::string FormatRefusal(std::string_view status, std::string_view date) {
+    std::string body = "<html><head><title>";
+    body.append(status).append("</title></head><body><h1>").append(status).append(
+        "</h1></body></html>");
+    std::string out = StartHeader(status, date);
+    AddLine(out, "Content-Length", std::to_string(body.size()));
+    AddLine(out, "Connection", "close");
+    AddLine(out, "Content-Type", ContentTypeForExtension("html"));
+    out.append("\r\n").append(body);
+    return out;
+}
+
 }  // namespace vantor

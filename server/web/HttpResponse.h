@@ -22,5 +22,8 @@ std::string FormatContent(std::string_view status, std::string_view date,
 std::string FormatRedirect(std::string_view date, std::string_view location);
 std::string FormatNotFound(std::string_view date);
 std::string FormatRangeNotSatisfiable(std::string_view date, int64_t fileSize);
+// The last answer on a connection the server is about to close ("400 Bad Request",
+// "408 Request Timeout", "503 Service Unavailable", ...): a short page, "Connection: close".
+std::string FormatRefusal(std::string_view status, std::string_view date);
 
 }  // namespace vantor

@@ -1,5 +1,8 @@
 #include "server/web/PathSafety.h"
 
+#include <climits>
+#include <cstdlib>
+
 namespace vantor {
 
 bool IsSafeFileName(std::string_view name) {
@@ -20,6 +23,18 @@ bool IsSafeRootPath(std::string_view path) {
         pos = slash + 1;
     }
     return true;
+}
+
+FileResolution ResolveInsideFolder(const std::string& folder, const std::string& path,
+                                   std::string& resolved) {
+    char real[PATH_MAX];
+    if (::realpath(folder.c_str(), real) == nullptr) return FileResolution::kMissing;
+    std::string realFolder = real;
+    if (realFolder.back() != '/') realFolder += '/';
+    if (::realpath(path.c_str(), real) == nullptr) return FileResolution::kMissing;
+    resolved = real;
+    return resolved.compare(0, realFolder.size(), realFolder) == 0 ? FileResolution::kInside
+                                                                  : FileResolution::kOutside;
 }
 
 }  // namespace vantor

@@ -2,9 +2,33 @@
 
 #include "server/web/HttpResponse.h"
 
+#include <sys/random.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 
 namespace vantor {
+
+namespace {
+
+// A queue id is all a web client shows to read or release its events, so it must not be
+// guessable from another's: 31 random bits from the system's cryptographic source, as a
+// positive number so that it stays plain decimal digits.
+int32_t RandomQueueId() {
+    uint32_t bits = 0;
+    while (true) {
+        const ssize_t got = ::getrandom(&bits, sizeof bits, 0);
+        if (got == static_cast<ssize_t>(sizeof bits)) {
+            const auto id = static_cast<int32_t>(bits & 0x7FFFFFFFu);
+            if (id > 0) return id;
+        } else if (got < 0 && errno != EINTR) {
+            std::abort();  // no randomness at all: better no server than guessable ids
+        }
+    }
+}
+
+}  // namespace
 
 std::string CWebEventQueues::EventsDocument(const std::vector<std::string>& events) {
     std::string doc(kXmlPrologue);
@@ -16,9 +40,11 @@ std::string CWebEventQueues::EventsDocument(const std::vector<std::string>& even
 
 int32_t CWebEventQueues::Create(int64_t now) {
     std::lock_guard lock(m_lock);
-    int32_t id = static_cast<int32_t>(now);
-    if (id <= m_lastId) id = m_lastId + 1;
-    m_lastId = id;
+    int32_t id = 0;
+    do {
+        id = RandomQueueId();
+    } while (std::any_of(m_queues.begin(), m_queues.end(),
+                         [id](const CQueue& queue) { return queue.id == id; }));
     CQueue queue;
     queue.id = id;
     queue.lastAccess = now;
@@ -117,6 +143,13 @@ bool CWebEventQueues::HasHeldPolls() const {
     std::lock_guard lock(m_lock);
     return std::any_of(m_queues.begin(), m_queues.end(),
                        [](const CQueue& queue) { return queue.heldConnection >= 0; });
+}
+
+bool CWebEventQueues::IsHeld(int32_t connection) const {
+    std::lock_guard lock(m_lock);
+    return std::any_of(m_queues.begin(), m_queues.end(), [connection](const CQueue& queue) {
+        return queue.heldConnection == connection;
+    });
 }
 
 }  // namespace vantor

@@ -25,8 +25,8 @@ public:
     // A held poll to answer: its connection and the document to send.
     using Answer = std::pair<int32_t, std::string>;
 
-    // Makes a queue and returns its id: the current time in seconds, or one more than
-    // the last id given out when that is not earlier, so ids are always unique.
+    // Makes a queue and returns its id: a positive random number that no other queue has,
+    // so that no web client can guess another's.
     int32_t Create(int64_t now);
 
     // Takes the pending events of a queue. With none, the poll is held for connection.
@@ -48,6 +48,8 @@ public:
 
     size_t Count() const;
     bool HasHeldPolls() const;
+    // True when a queue holds a poll of this connection.
+    bool IsHeld(int32_t connection) const;
 
     static std::string EventsDocument(const std::vector<std::string>& events);
 
@@ -63,7 +65,6 @@ private:
 
     mutable std::mutex m_lock;
     std::list<CQueue> m_queues;
-    int32_t m_lastId = 0;
 };
 
 }  // namespace vantor

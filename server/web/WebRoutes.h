@@ -48,6 +48,8 @@ public:
     void ExpirePolls(int64_t secondsSinceStart);
 
     void ConnectionClosed(int32_t connection);
+    // True while a poll of this connection is held open. Any thread.
+    bool IsHoldingPoll(int32_t connection) const { return m_queues.IsHeld(connection); }
     CWebEventQueues& Queues() { return m_queues; }
 
 private:
@@ -58,6 +60,9 @@ private:
     void RootFile(int32_t connection, const CHttpRequest& request);
     void SendNamedFile(int32_t connection, const CHttpRequest& request, const std::string& folder,
                        const std::string& name);
+    // Sends `path` only when it resolves, links followed, to a file inside `folder`.
+    void SendFileInside(int32_t connection, const CHttpRequest& request, const std::string& folder,
+                        const std::string& path);
     void OnLibraryReply(CEventHolder& holder);
     // "http://" + the request's Host (or this machine's address and port) + path.
     std::string Absolute(const CHttpRequest& request, const std::string& path) const;

@@ -219,6 +219,7 @@ bool CQrmProcess::IsRunning() {
     int status = 0;
     pid_t rc = ::waitpid(m_pid, &status, WNOHANG);
     if (rc == 0) return true;
+    if (rc == m_pid) m_exitStatus = status;
     m_pid = -1;
     return false;
 }
@@ -240,7 +241,8 @@ int CQrmProcess::WaitForExit(int timeoutMs) {
         pid_t rc = ::waitpid(m_pid, &status, WNOHANG);
         if (rc == m_pid || rc < 0) {
             m_pid = -1;
-            return rc < 0 ? -1 : status;
+            m_exitStatus = rc < 0 ? -1 : status;
+            return m_exitStatus;
         }
         if (Clock::now() >= deadline) return -1;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

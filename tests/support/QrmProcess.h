@@ -60,6 +60,8 @@ public:
     bool Signal(int sig);
     // Waits for the process to end by itself; returns the waitpid() status or -1 on timeout.
     int WaitForExit(int timeoutMs);
+    // The waitpid() status of the last run that ended (-1 when none has).
+    int ExitStatus() const { return m_exitStatus; }
     // Sleeps until the server has been up for at least `duration` since Start() saw it
     // come up (a freshly started web channel answers held polls after one second).
     void WaitUntilUpFor(std::chrono::milliseconds duration) const;
@@ -92,6 +94,7 @@ private:
     int m_discoveryPort = 0;
     int m_httpPort = 0;
     pid_t m_pid = -1;
+    int m_exitStatus = -1;
     std::chrono::steady_clock::time_point m_upSince;
 };
 

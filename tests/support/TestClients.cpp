@@ -60,7 +60,7 @@ CXmlTestClient& CXmlTestClient::operator=(CXmlTestClient&& other) noexcept {
     return *this;
 }
 
-bool CXmlTestClient::Connect(int port, const std::string& host) {
+bool CXmlTestClient::Connect(int port, const std::string& host, int receiveBuffer) {
     Close();
     sockaddr_in addr{};
     if (!FillAddress(addr, host, port)) return false;
@@ -69,6 +69,8 @@ bool CXmlTestClient::Connect(int port, const std::string& host) {
     // Every write leaves at once, so a document split over several writes arrives split.
     const int one = 1;
     ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    if (receiveBuffer > 0)
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     if (::connect(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
         Close();
         return false;

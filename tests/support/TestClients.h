@@ -20,7 +20,9 @@ public:
     CXmlTestClient(CXmlTestClient&& other) noexcept;
     CXmlTestClient& operator=(CXmlTestClient&& other) noexcept;
 
-    bool Connect(int port, const std::string& host = "127.0.0.1");
+    // A receiveBuffer above 0 makes the socket's receive buffer that small (a client that
+    // stops reading then holds up a writer at once).
+    bool Connect(int port, const std::string& host = "127.0.0.1", int receiveBuffer = 0);
     void Close();
     bool IsConnected() const { return m_fd >= 0; }
 

@@ -1,4 +1,5 @@
 #include "server/core/DiscoveryResponder.h"
+#include "server/core/DiscoveryDatagram.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,7 @@ TEST(DiscoveryAddressText, JoinsAndCutsAtTheLastWholeAddressThatFits) {
         {{std::string(995, '1'), "1", "2"}, 997, "1,1"},
     };
     for (const Case& c : cases) {
-        std::string text = CDiscoveryResponder::BuildAddressText(c.addresses);
+        std::string text = DiscoveryAddressText(c.addresses);
         EXPECT_EQ(text.size(), c.expectedLength);
         EXPECT_TRUE(text.ends_with(c.expectedEnd))
             << text.substr(text.size() > 20 ? text.size() - 20 : 0);

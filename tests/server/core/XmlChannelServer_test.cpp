@@ -6,6 +6,7 @@
 #include <chrono>
 #include <thread>
 
+#include "protocol/ConnectionMessages.h"
 #include "protocol/PlayerMessages.h"
 #include "tests/server/core/ChannelTestSupport.h"
 
@@ -127,6 +128,36 @@ TEST_F(XmlChannelServerTest, DocumentOfExactlyTheLimitIsAccepted) {
     doc += std::string(CXmlChannelConnection::kMaxDocumentBytes - doc.size(), ' ');
     ASSERT_TRUE(client.SendDocument(doc));
     EXPECT_EQ(GetElementInt(client.ReadDocument().value_or(""), "requestId"), 6);
+}
+
+// A client that stops reading holds up a broadcast once, for the send deadline at most; it
+// is then cut off, while answers to another client never wait for it.
+TEST_F(XmlChannelServerTest, AStalledReaderIsCutOffWithoutHoldingUpOthers) {
+    CXmlTestClient stalled;
+    ASSERT_TRUE(stalled.Connect(m_core.xmlPort, "127.0.0.1", 4096));
+    CXmlTestClient reader = Connect();
+    ASSERT_TRUE(stalled.SendDocument(RequestDoc("GetErrorDetailsRequest", 1)));
+    ASSERT_TRUE(stalled.ReadDocument());  // both connections are in their slots now
+
+    std::thread broadcaster([&] {
+        for (int i = 0; i < 6; ++i) {
+            auto big = std::make_unique<CErrorDetailsResponse>();
+            big->Body().description = std::string(1024 * 1024, 'x');
+            m_service.Send(std::move(big), -1, event::PlayerBroadcast);
+        }
+    });
+    int broadcasts = 0;
+    bool answered = false;
+    ASSERT_TRUE(reader.SendDocument(RequestDoc("GetErrorDetailsRequest", 2)));
+    while (auto doc = reader.ReadDocument(10000)) {
+        if (GetElementInt(*doc, "requestId") == 2) answered = true;
+        if (doc->size() > 1024 * 1024 && ++broadcasts == 6) break;
+    }
+    broadcaster.join();
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(broadcasts, 6);
+    EXPECT_TRUE(m_core.log.sink.Contains("did not take a document within 2000 ms"));
+    EXPECT_TRUE(stalled.WaitForClose());
 }
 
 // Clients come and go while broadcasts and answers are written: slots are reused under

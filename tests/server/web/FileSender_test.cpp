@@ -109,7 +109,7 @@ TEST_F(FileSenderTest, RangesConditionsAndMissingFiles) {
     EXPECT_EQ(Send("", CHttpRequest{}, header, body), FileSendResult::kNotFound);  // a folder
 }
 
-TEST_F(FileSenderTest, SeveralRangesGoOutInRequestOrderAndAnEmptyFileIsAHeader) {
+TEST_F(FileSenderTest, SeveralRangesGoOutAsTheSpanTheirHeaderNamesAndAnEmptyFileIsAHeader) {
     std::ofstream(m_dir / "empty.mp3", std::ios::binary);
     for (bool spans : {false, true}) {
         SCOPED_TRACE(spans ? "file spans" : "chunks");
@@ -117,8 +117,9 @@ TEST_F(FileSenderTest, SeveralRangesGoOutInRequestOrderAndAnEmptyFileIsAHeader) 
         ASSERT_TRUE(ParseHeaderBlock("GET / HTTP/1.1\r\nRange: bytes=500-509,0-9", request));
         std::string header, body;
         ASSERT_EQ(Send("song.mp3", request, header, body, spans), FileSendResult::kSent);
-        EXPECT_NE(header.find("Content-Range: bytes 0-509/1000\r\n"), std::string::npos);
-        EXPECT_EQ(body, m_content.substr(500, 10) + m_content.substr(0, 10));
+        EXPECT_NE(header.find("Content-Length: 510\r\nContent-Range: bytes 0-509/1000\r\n"),
+                  std::string::npos);
+        EXPECT_EQ(body, m_content.substr(0, 510));
 
         ASSERT_EQ(Send("empty.mp3", CHttpRequest{}, header, body, spans), FileSendResult::kSent);
         EXPECT_NE(header.find("Content-Length: 0\r\n"), std::string::npos) << header;
@@ -150,10 +151,10 @@ TEST_F(FileSenderTest, HugeSparseFileIsSentInBoundedChunks) {
     ASSERT_EQ(SendHttpFile(big.string(), request, 0, collect), FileSendResult::kSent);
     EXPECT_NE(
         out.find(
-            "Content-Length: 103\r\nContent-Range: bytes 3221225000-3221225594/3221225595\r\n"),
+            "Content-Length: 595\r\nContent-Range: bytes 3221225000-3221225594/3221225595\r\n"),
         std::string::npos)
         << out.substr(0, 300);
-    EXPECT_EQ(out.substr(out.find("\r\n\r\n") + 4, 3), std::string("\0Z\0", 3));
+    EXPECT_EQ(out.substr(out.size() - 3), std::string("\0Z\0", 3));
 
     // The whole file: the header names the 64-bit size; every write stays one chunk big.
     out.clear();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 
 namespace vantor {
@@ -10,14 +11,21 @@ namespace {
 const std::string kEmpty = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<events></events>";
 auto alive = [](int32_t) { return true; };
 
-TEST(WebEventQueues, IdsAreUniqueWithinOneSecond) {
+TEST(WebEventQueues, IdsAreUniqueAndCannotBeGuessedFromAnother) {
     CWebEventQueues queues;
     std::set<int32_t> ids;
-    for (int i = 0; i < 5; ++i) ids.insert(queues.Create(1000));
-    ids.insert(queues.Create(999));  // a clock that stepped back
-    EXPECT_EQ(ids.size(), 6u);
-    EXPECT_EQ(*ids.begin(), 1000);
-    EXPECT_EQ(queues.Create(5000), 5000);
+    int neighbours = 0;
+    int32_t previous = 0;
+    for (int i = 0; i < 1000; ++i) {
+        const int32_t id = queues.Create(1000);  // all in the same second
+        EXPECT_GT(id, 0);
+        neighbours += std::abs(static_cast<int64_t>(id) - previous) < 1000 ? 1 : 0;
+        previous = id;
+        ids.insert(id);
+    }
+    EXPECT_EQ(ids.size(), 1000u);
+    // Random 31-bit ids land near the one before about once in a million.
+    EXPECT_LE(neighbours, 2);
 }
 
 TEST(WebEventQueues, OnlyTheNewestEventOfEachTypeWaits) {
