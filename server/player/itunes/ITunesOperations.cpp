@@ -58,18 +58,27 @@ int32_t CWin32ITunesPlayer::NextTrack() {
     return Simple("NextTrack", "Error calling NextTrack()");
 }
 
-int32_t CWin32ITunesPlayer::SetPlayPosition(int32_t seconds) {
+int32_t CWin32ITunesPlayer::PutProperty(bool onCurrentPlaylist, const char* property,
+                                        CVariant value, const char* callText) {
     CAutomationObject app;
     if (!Application(app)) return kResultPlayerComm;
-    const HRESULT hr = app.Put("PlayerPosition", seconds);
-    return Failed(hr) ? Report("Error calling SetPlayPosition()", hr) : kResultSuccess;
+    CAutomationObject target = app;
+    if (onCurrentPlaylist) {
+        if (const int32_t result = CurrentPlaylist(app, target); result != kResultSuccess) {
+            return result;
+        }
+    }
+    const HRESULT hr = target.Put(property, std::move(value));
+    return Failed(hr) ? Report(callText, hr) : kResultSuccess;
+}
+
+int32_t CWin32ITunesPlayer::SetPlayPosition(int32_t seconds) {
+    return PutProperty(false, "PlayerPosition", seconds, "Error calling SetPlayPosition()");
 }
 
 int32_t CWin32ITunesPlayer::SetVolume(int32_t volume) {
-    CAutomationObject app;
-    if (!Application(app)) return kResultPlayerComm;
-    const HRESULT hr = app.Put("SoundVolume", std::clamp(volume, 0, 100));
-    return Failed(hr) ? Report("Error calling SetVolume()", hr) : kResultSuccess;
+    return PutProperty(false, "SoundVolume", std::clamp(volume, 0, 100),
+                       "Error calling SetVolume()");
 }
 
 int32_t CWin32ITunesPlayer::GetPlayPosition() {
@@ -230,25 +239,11 @@ int32_t CWin32ITunesPlayer::PlaylistClear() {
 }
 
 int32_t CWin32ITunesPlayer::SetShuffleState(bool on) {
-    CAutomationObject app;
-    if (!Application(app)) return kResultPlayerComm;
-    CAutomationObject playlist;
-    if (const int32_t result = CurrentPlaylist(app, playlist); result != kResultSuccess) {
-        return result;
-    }
-    const HRESULT hr = playlist.Put("Shuffle", on);
-    return Failed(hr) ? Report("Error calling SetShuffleState()", hr) : kResultSuccess;
+    return PutProperty(true, "Shuffle", on, "Error calling SetShuffleState()");
 }
 
 int32_t CWin32ITunesPlayer::SetRepeatState(bool on) {
-    CAutomationObject app;
-    if (!Application(app)) return kResultPlayerComm;
-    CAutomationObject playlist;
-    if (const int32_t result = CurrentPlaylist(app, playlist); result != kResultSuccess) {
-        return result;
-    }
-    const HRESULT hr = playlist.Put("SongRepeat", on ? kRepeatAll : 0);
-    return Failed(hr) ? Report("Error calling SetRepeatState()", hr) : kResultSuccess;
+    return PutProperty(true, "SongRepeat", on ? kRepeatAll : 0, "Error calling SetRepeatState()");
 }
 
 HRESULT CWin32ITunesPlayer::GetQueue(CAutomationObject& app, CAutomationObject& queue) {

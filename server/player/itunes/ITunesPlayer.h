@@ -102,6 +102,9 @@ private:
     void StartMonitors();
     void StopMonitors();
     int32_t Simple(const char* method, const char* callText);
+    // Writes a property of the application or of the current playlist.
+    int32_t PutProperty(bool onCurrentPlaylist, const char* property, CVariant value,
+                        const char* callText);
     // The current playlist (reported as "GetCurrentPlaylist()" when it cannot be had).
     int32_t CurrentPlaylist(CAutomationObject& app, CAutomationObject& playlist);
     // The playlist of that name in any source; S_FALSE when there is none.
