@@ -26,7 +26,7 @@ void CDispatchObject::Indexed(const std::string& name, Handler handler) {
 
 void CDispatchObject::Getter(const std::string& name, std::function<CVariant()> getter) {
     m_members[{InvokeKind::kGet, name}] = [getter = std::move(getter)](const CVariantList&,
-                                                                        CVariant& result) {
+                                                                       CVariant& result) {
         result = getter();
         return kS_OK;
     };

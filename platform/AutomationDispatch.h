@@ -10,8 +10,8 @@
 namespace vantor {
 
 // A published object whose members are a table of handlers, for programs that publish many
-// small objects: made, then given its members. Members are matched by name and kind; a wrong argument count or type is the
-// handler's to answer (see the Arg helpers).
+// small objects: made, then given its members. Members are matched by name and kind; a wrong
+// argument count or type is the handler's to answer (see the Arg helpers).
 class CDispatchObject : public IAutomationObject {
 public:
     using Handler = std::function<HRESULT(const CVariantList& arguments, CVariant& result)>;

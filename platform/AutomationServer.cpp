@@ -24,8 +24,8 @@ constexpr int kSendTimeoutMs = 1000;
 
 uint32_t NewInstance() {
     std::random_device random;
-    const auto now = static_cast<uint32_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
+    const auto now =
+        static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     const uint32_t instance = random() ^ now ^ static_cast<uint32_t>(::getpid());
     return instance == 0 ? 1 : instance;
 }
@@ -110,8 +110,8 @@ void CAutomationServer::Fire(IAutomationObject& source, uint32_t dispatchId,
     event.values = arguments;
     const std::string payload = wire::Encode(event);
     for (CClient& client : m_clients) {
-        if (!client.dead && std::ranges::find(client.subscriptions, it->second) !=
-                                client.subscriptions.end()) {
+        if (!client.dead &&
+            std::ranges::find(client.subscriptions, it->second) != client.subscriptions.end()) {
             client.dead = !windowwire::WriteFrame(client.fd.Get(), payload);
         }
     }
@@ -236,8 +236,8 @@ std::string CAutomationServer::Answer(CClient& client, std::string_view payload)
                 client.subscriptions.push_back(request.object.id);
                 reply.values[0] = static_cast<int32_t>(request.object.id);
             } else {
-                reply.result =
-                    object->Invoke(request.name, request.invokeKind, request.values, reply.values[0]);
+                reply.result = object->Invoke(request.name, request.invokeKind, request.values,
+                                              reply.values[0]);
             }
             break;
         }

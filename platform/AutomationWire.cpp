@@ -61,8 +61,14 @@ namespace automationwire {
 
 namespace {
 
-enum Tag : uint8_t { kTagEmpty = 0, kTagBool = 1, kTagInt = 2, kTagDouble = 3, kTagString = 4,
-                     kTagObject = 5 };
+enum Tag : uint8_t {
+    kTagEmpty = 0,
+    kTagBool = 1,
+    kTagInt = 2,
+    kTagDouble = 3,
+    kTagString = 4,
+    kTagObject = 5
+};
 
 class CEncoder {
 public:

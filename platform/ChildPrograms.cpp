@@ -34,7 +34,8 @@ bool CChildPrograms::Start(const std::string& path, const std::vector<std::strin
     }
     argv.push_back(nullptr);
     pid_t pid = 0;
-    const int error = ::posix_spawn(&pid, path.c_str(), &actions, &attributes, argv.data(), environ);
+    const int error =
+        ::posix_spawn(&pid, path.c_str(), &actions, &attributes, argv.data(), environ);
     ::posix_spawnattr_destroy(&attributes);
     ::posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {

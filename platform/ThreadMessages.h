@@ -35,7 +35,6 @@ private:
 };
 
 // Any thread. False when no queue has that id or its queue is full.
-bool PostThreadMessage(uint32_t threadId, uint32_t message, int64_t wParam = 0,
-                       int64_t lParam = 0);
+bool PostThreadMessage(uint32_t threadId, uint32_t message, int64_t wParam = 0, int64_t lParam = 0);
 
 }  // namespace vantor

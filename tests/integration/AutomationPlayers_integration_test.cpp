@@ -47,8 +47,8 @@ protected:
     }
 
     // Puts the simulator in place as the player's program, with its configuration.
-    std::string Install(const char* simulator, const std::string& name,
-                        const std::string& confName, const std::string& conf) {
+    std::string Install(const char* simulator, const std::string& name, const std::string& confName,
+                        const std::string& conf) {
         const std::string program = m_root + "player/" + name;
         fs::create_symlink(simulator, program);
         std::ofstream(m_root + "player/" + confName) << conf;
@@ -112,7 +112,8 @@ protected:
 
     // The common walk through the player requests; `settle` reads the simulator's side.
     void PlayVolumeShuffleRepeatSeek(const std::function<int32_t()>& simVolume) {
-        EXPECT_EQ(Request(msg::PlayRequest, msg::PlayResponse), kResultSuccess) << m_qrm.StdioText();
+        EXPECT_EQ(Request(msg::PlayRequest, msg::PlayResponse), kResultSuccess)
+            << m_qrm.StdioText();
         EXPECT_TRUE(Expect(msg::PlayingStateChangedEvent, [](const CMessage& m) {
             return static_cast<const CPlayingStateEvent&>(m).Body().playingState == kPlaying;
         }));
@@ -212,7 +213,8 @@ TEST_F(AutomationPlayerEndToEnd, ITunesFollowsTheClientAndTheClientFollowsITunes
 
 TEST_F(AutomationPlayerEndToEnd, WindowsMediaPlayerLibraryAndPlayer) {
     const std::string collection = m_root + "collection.txt";
-    ASSERT_TRUE(wmpsim::WriteCollectionFile(wmpsim::GenerateCollection(2000, "/media"), collection));
+    ASSERT_TRUE(
+        wmpsim::WriteCollectionFile(wmpsim::GenerateCollection(2000, "/media"), collection));
     const std::string program = Install(WMP_SIM_PATH, "wmplayer", "wmp-sim.conf",
                                         "collection=" + collection + "\nmusic-dir=/media\n");
     m_qrm.SetConfig("PlayerType", "WMP");

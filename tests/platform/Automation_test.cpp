@@ -28,8 +28,12 @@ TEST(AutomationWireTest, MessagesSurviveTheRoundTripAndDamageIsRefused) {
     call.object = {0x12345678, 9};
     call.invokeKind = InvokeKind::kPut;
     call.name = "SoundVolume";
-    call.values = {CVariant(true), CVariant(int32_t{-3}), CVariant(2.5), CVariant(std::string("x\0y", 3)),
-                   CVariant(CObjectRef{1, 2}), CVariant{}};
+    call.values = {CVariant(true),
+                   CVariant(int32_t{-3}),
+                   CVariant(2.5),
+                   CVariant(std::string("x\0y", 3)),
+                   CVariant(CObjectRef{1, 2}),
+                   CVariant{}};
     const std::string bytes = wire::Encode(call);
     wire::CWireMessage back;
     ASSERT_EQ(wire::Decode(bytes, back), wire::DecodeStatus::kOk);

@@ -18,8 +18,9 @@ bool CMessageSession::Send(int32_t typeId) {
     return Send(request);
 }
 
-std::unique_ptr<CMessage> CMessageSession::Expect(
-    int32_t typeId, const std::function<bool(const CMessage&)>& check, int timeoutMs) {
+std::unique_ptr<CMessage> CMessageSession::Expect(int32_t typeId,
+                                                  const std::function<bool(const CMessage&)>& check,
+                                                  int timeoutMs) {
     using Clock = std::chrono::steady_clock;
     const auto matches = [&](const CMessage& m) {
         return m.TypeId() == typeId && (!check || check(m));

@@ -16,7 +16,7 @@ struct CTrack {
     std::string artist;
     std::string album;
     std::string genre;
-    std::string location;  // file path
+    std::string location;    // file path
     int32_t duration = 180;  // seconds
     int32_t rating = 0;      // 0..100
     int32_t trackNumber = 0;

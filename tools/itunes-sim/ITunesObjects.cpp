@@ -143,15 +143,14 @@ std::unique_ptr<CDispatchObject> CObjects::MakeTrack(int32_t playlistId, int32_t
                         return it == m_model.tracks.end() ? 0 : it->second.artworkFormat;
                     };
                     art->Getter("Format", [format] { return Number(format()); });
-                    art->Method("SaveArtworkToFile",
-                                [format](const CVariantList& args, CVariant&) {
-                                    std::string path;
-                                    if (!Arg(args, 0, path)) return kE_INVALIDARG;
-                                    const std::string_view bytes = ArtworkBytes(format());
-                                    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-                                    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-                                    return out.good() && !bytes.empty() ? kS_OK : kE_FAIL;
-                                });
+                    art->Method("SaveArtworkToFile", [format](const CVariantList& args, CVariant&) {
+                        std::string path;
+                        if (!Arg(args, 0, path)) return kE_INVALIDARG;
+                        const std::string_view bytes = ArtworkBytes(format());
+                        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+                        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+                        return out.good() && !bytes.empty() ? kS_OK : kE_FAIL;
+                    });
                     return art;
                 });
             },
@@ -290,9 +289,8 @@ void CObjects::BuildApplication() {
     action("Play", [&model] { model.Play(); });
     action("Pause", [&model] { model.Pause(); });
     action("Stop", [&model] { model.Stop(); });
-    action("PlayPause", [&model] {
-        model.GetState() == CModel::kPlaying ? model.Pause() : model.Play();
-    });
+    action("PlayPause",
+           [&model] { model.GetState() == CModel::kPlaying ? model.Pause() : model.Play(); });
     action("FastForward", [&model] { model.Scan(CModel::kFastForward); });
     action("Rewind", [&model] { model.Scan(CModel::kRewind); });
     action("Resume", [&model] { model.Play(); });

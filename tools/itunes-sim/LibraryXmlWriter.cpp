@@ -10,10 +10,17 @@ std::string Escape(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -54,8 +61,7 @@ bool WriteLibraryXml(const CModel& model, const std::string& path) {
                 << "\t\t\t<key>Artist</key><string>" << Escape(track.artist) << "</string>\n"
                 << "\t\t\t<key>Album</key><string>" << Escape(track.album) << "</string>\n"
                 << "\t\t\t<key>Genre</key><string>" << Escape(track.genre) << "</string>\n"
-                << "\t\t\t<key>Track Number</key><integer>" << track.trackNumber
-                << "</integer>\n";
+                << "\t\t\t<key>Track Number</key><integer>" << track.trackNumber << "</integer>\n";
         }
         out << "\t\t\t<key>Total Time</key><integer>" << track.duration * 1000 << "</integer>\n"
             << "\t\t\t<key>Location</key><string>" << Escape(FileUrl(track.location))
@@ -68,8 +74,7 @@ bool WriteLibraryXml(const CModel& model, const std::string& path) {
             << "</string>\n\t\t\t<key>Playlist ID</key><integer>" << id
             << "</integer>\n\t\t\t<key>Playlist Items</key>\n\t\t\t<array>\n";
         for (int32_t track : playlist.tracks) {
-            out << "\t\t\t\t<dict><key>Track ID</key><integer>" << track
-                << "</integer></dict>\n";
+            out << "\t\t\t\t<dict><key>Track ID</key><integer>" << track << "</integer></dict>\n";
         }
         out << "\t\t\t</array>\n\t\t</dict>\n";
     }

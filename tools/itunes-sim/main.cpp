@@ -25,8 +25,8 @@ int main(int argc, char** argv) {
     using namespace vantor::itunessim;
 
     sim::COptions options;
-    if (!sim::ReadOptions(argc, argv, "itunes-sim.conf", {"windows-dir", "music-dir", "library-xml"},
-                          options)) {
+    if (!sim::ReadOptions(argc, argv, "itunes-sim.conf",
+                          {"windows-dir", "music-dir", "library-xml"}, options)) {
         std::fprintf(stderr,
                      "usage: itunes-sim [--windows-dir DIR] [--music-dir DIR] "
                      "[--library-xml FILE]\n");
@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "itunes-sim: cannot publish\n");
         return 1;
     }
-    sim::Serve(server, [&model] { model.Tick(); }, [&objects] { return objects.QuitRequested(); });
+    sim::Serve(
+        server, [&model] { model.Tick(); }, [&objects] { return objects.QuitRequested(); });
     return 0;
 }

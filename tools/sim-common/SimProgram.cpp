@@ -22,8 +22,8 @@ bool ReadOptions(int argc, char** argv, const std::string& confName,
                  const std::vector<std::string>& keys, COptions& options) {
     const std::string self = argv[0];
     const size_t slash = self.rfind('/');
-    std::ifstream in((slash == std::string::npos ? std::string(".") : self.substr(0, slash)) +
-                     "/" + confName);
+    std::ifstream in((slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/" +
+                     confName);
     std::string line;
     while (std::getline(in, line)) {
         if (const size_t eq = line.find('='); eq != std::string::npos) {

@@ -20,10 +20,14 @@ std::string Lower(std::string text) {
 // The class id as players write it in the wild: with or without braces, in either case.
 std::string ClassId(const char* id, int variant) {
     switch (variant % 4) {
-        case 0: return std::string("{") + id + "}";
-        case 1: return Lower(id);
-        case 2: return "{" + Lower(id) + "}";
-        default: return id;
+        case 0:
+            return std::string("{") + id + "}";
+        case 1:
+            return Lower(id);
+        case 2:
+            return "{" + Lower(id) + "}";
+        default:
+            return id;
     }
 }
 

@@ -12,9 +12,9 @@ namespace {
 
 constexpr const char* kVideoClass = "{DB9830BD-3AB3-4FAB-8A37-1A995F7FF74B}";
 constexpr const char* kRecordedTvClass = "{BA7F258A-62F7-47A9-B21F-4651C42A000E}";
-constexpr unsigned char kArtJpeg[] = {0xff, 0xd8, 0xff, 0xe0, 0x00, 0x10, 'J', 'F', 'I', 'F',
-                                      0x00, 0x01, 0x01, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00,
-                                      0x00, 0xff, 0xd9};
+constexpr unsigned char kArtJpeg[] = {0xff, 0xd8, 0xff, 0xe0, 0x00, 0x10, 'J',  'F',
+                                      'I',  'F',  0x00, 0x01, 0x01, 0x00, 0x00, 0x01,
+                                      0x00, 0x01, 0x00, 0x00, 0xff, 0xd9};
 
 bool IsFolder(const std::string& path) {
     struct stat info {};
@@ -43,17 +43,17 @@ std::vector<std::map<std::string, std::string>> DemoEntries(const std::string& m
         int number = 1;
         for (const char* title : titles) {
             const std::string folder = music + "/" + album[0] + "/" + album[1];
-            demo.push_back({{"MediaType", "audio"},
-                            {"Title", title},
-                            {"Author", album[0]},
-                            {"WM/AlbumTitle", album[1]},
-                            {"WM/Genre", album[2]},
-                            {"WM/TrackNumber", std::to_string(number)},
-                            {"UserRating", std::to_string(number * 25)},
-                            {"Duration", std::to_string(170 + 10 * number)},
-                            {"WM/WMCollectionID", "{0000" + std::to_string(collection) + "}"},
-                            {"SourceURL", folder + "/" + std::to_string(number) + " " + title +
-                                              ".wma"}});
+            demo.push_back(
+                {{"MediaType", "audio"},
+                 {"Title", title},
+                 {"Author", album[0]},
+                 {"WM/AlbumTitle", album[1]},
+                 {"WM/Genre", album[2]},
+                 {"WM/TrackNumber", std::to_string(number)},
+                 {"UserRating", std::to_string(number * 25)},
+                 {"Duration", std::to_string(170 + 10 * number)},
+                 {"WM/WMCollectionID", "{0000" + std::to_string(collection) + "}"},
+                 {"SourceURL", folder + "/" + std::to_string(number) + " " + title + ".wma"}});
             ++number;
         }
         ++collection;

@@ -26,7 +26,11 @@ struct CEntry {
 class CModel {
 public:
     enum State : int32_t {
-        kStopped = 1, kPaused = 2, kPlaying = 3, kScanForward = 4, kScanReverse = 5
+        kStopped = 1,
+        kPaused = 2,
+        kPlaying = 3,
+        kScanForward = 4,
+        kScanReverse = 5
     };
     enum Event : uint32_t {
         kPlayStateChange = 5101,

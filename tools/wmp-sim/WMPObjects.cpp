@@ -95,7 +95,8 @@ void CObjects::BuildPlayer() {
     player.Setter("remoteHost", [&model](const CVariant& value) {
         return FromVariant(value, model.remoteHost) ? kS_OK : kDISP_E_TYPEMISMATCH;
     });
-    player.Getter("playState", [&model] { return CVariant(static_cast<int32_t>(model.GetState())); });
+    player.Getter("playState",
+                  [&model] { return CVariant(static_cast<int32_t>(model.GetState())); });
 
     auto current = [this] {
         return ListRef(
@@ -249,23 +250,25 @@ void CObjects::BuildPlayer() {
                     [] { return std::string("All Media"); });
                 return kS_OK;
             });
-            collection->Method("getByAttribute", [this](const CVariantList& args,
-                                                        CVariant& result) {
-                std::string name;
-                std::string value;
-                if (!Arg(args, 0, name) || !Arg(args, 1, value)) return kE_INVALIDARG;
-                result = ListRef(
-                    "query:" + name + "=" + value,
-                    [this, name, value] {
-                        std::vector<int32_t> ids;
-                        for (const auto& [id, entry] : m_model.entries) {
-                            if (entry.Attribute(name) == value) ids.push_back(id);
-                        }
-                        return ids;
-                    },
-                    [] { return std::string(); });
-                return kS_OK;
-            });
+            collection->Method("getByAttribute",
+                               [this](const CVariantList& args, CVariant& result) {
+                                   std::string name;
+                                   std::string value;
+                                   if (!Arg(args, 0, name) || !Arg(args, 1, value))
+                                       return kE_INVALIDARG;
+                                   result = ListRef(
+                                       "query:" + name + "=" + value,
+                                       [this, name, value] {
+                                           std::vector<int32_t> ids;
+                                           for (const auto& [id, entry] : m_model.entries) {
+                                               if (entry.Attribute(name) == value)
+                                                   ids.push_back(id);
+                                           }
+                                           return ids;
+                                       },
+                                       [] { return std::string(); });
+                                   return kS_OK;
+                               });
             return collection;
         });
     });

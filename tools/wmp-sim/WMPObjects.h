@@ -27,7 +27,8 @@ private:
     // A list of entries; `ids` is asked at every call.
     CVariant ListRef(const std::string& key, std::function<std::vector<int32_t>()> ids,
                      std::function<std::string()> name);
-    CVariant Keep(const std::string& key, const std::function<std::unique_ptr<CDispatchObject>()>& make);
+    CVariant Keep(const std::string& key,
+                  const std::function<std::unique_ptr<CDispatchObject>()>& make);
     // The entry id of a media reference; 0 for anything else.
     int32_t EntryOf(const CVariant& value) const;
 

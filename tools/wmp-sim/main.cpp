@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "wmp-sim: cannot publish\n");
         return 1;
     }
-    sim::Serve(server, [&model] { model.Tick(); }, [] { return false; });
+    sim::Serve(
+        server, [&model] { model.Tick(); }, [] { return false; });
     return 0;
 }

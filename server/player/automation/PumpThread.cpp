@@ -65,7 +65,8 @@ void CPumpThread::SetReady() {
 
 bool CPumpThread::WaitReady(int timeoutMs) {
     std::unique_lock lock(m_mutex);
-    return m_signal.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_ready; });
+    return m_signal.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                             [this] { return m_ready; });
 }
 
 void CMonitorThread::Start(const std::string& name, int periodMs, std::function<void()> pass) {

@@ -11,10 +11,14 @@ namespace {
 
 const char* ExtensionOf(int32_t format) {
     switch (format) {
-        case 1: return ".jpg";
-        case 2: return ".png";
-        case 3: return ".bmp";
-        default: return ".unk";
+        case 1:
+            return ".jpg";
+        case 2:
+            return ".png";
+        case 3:
+            return ".bmp";
+        default:
+            return ".unk";
     }
 }
 

@@ -146,7 +146,8 @@ void CWin32ITunesPlayer::StateMonitorPass() {
         return;
     }
     // iTunes has no paused state: stopped away from the start is paused.
-    const int32_t state = iTunesState != kITunesStopped ? kPlaying : (seconds != 0 ? kPaused : kStopped);
+    const int32_t state =
+        iTunesState != kITunesStopped ? kPlaying : (seconds != 0 ? kPaused : kStopped);
     {
         std::lock_guard lock(m_stateMutex);
         changed = Store(m_playingState, state);

@@ -269,8 +269,8 @@ int32_t CWMPPlayer::GetPlaylistLength() {
     return static_cast<int32_t>(m_titles.size());
 }
 
-int32_t CWMPPlayer::GetPlaylistItems(std::vector<std::string>& titles, int32_t start,
-                                     int32_t count, int32_t* total) {
+int32_t CWMPPlayer::GetPlaylistItems(std::vector<std::string>& titles, int32_t start, int32_t count,
+                                     int32_t* total) {
     std::lock_guard lock(m_stateMutex);
     if (CopyPlaylistTitles(m_titles, titles, start, count) && total) {
         *total = static_cast<int32_t>(m_titles.size());

@@ -17,7 +17,8 @@ constexpr const char* kRecordedTvClass = "BA7F258A-62F7-47A9-B21F-4651C42A000E";
 std::string ClassId(const std::string& value) {
     std::string id;
     for (char c : value) {
-        if (c != '{' && c != '}') id += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c != '{' && c != '}')
+            id += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
     return id;
 }

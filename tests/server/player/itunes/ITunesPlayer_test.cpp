@@ -1,13 +1,13 @@
 // The iTunes adapter against the simulator running as a separate program, which the adapter
 // starts itself from "Paths\iTunes".
 
+#include "server/player/itunes/ITunesPlayer.h"
 #include "platform/AutomationClient.h"
 #include "protocol/MediaItem.h"
 #include "protocol/ResultCodes.h"
 #include "server/core/ConfigStore.h"
 #include "server/core/Logger.h"
 #include "server/player/itunes/ITunesArtProvider.h"
-#include "server/player/itunes/ITunesPlayer.h"
 #include "server/player/itunes/ITunesSourceReader.h"
 #include "tests/server/player/RecordingListener.h"
 #include "tests/support/QrmProcess.h"
@@ -113,7 +113,8 @@ TEST_F(ITunesPlayerTest, OperationsReachITunesAndItsOwnChangesAreReported) {
     CAutomationObject playlist = Read<CAutomationObject>(app, "CurrentPlaylist");
     EXPECT_TRUE(Read<bool>(playlist, "Shuffle"));
     EXPECT_EQ(Read<int32_t>(playlist, "SongRepeat"), 2);
-    EXPECT_TRUE(Eventually([&] { return m_player->GetShuffleState() && m_player->GetRepeatState(); }));
+    EXPECT_TRUE(
+        Eventually([&] { return m_player->GetShuffleState() && m_player->GetRepeatState(); }));
 
     EXPECT_EQ(m_player->SetTrackRating(80), kResultSuccess);
     int32_t rating = 0;
@@ -160,7 +161,8 @@ TEST_F(ITunesPlayerTest, PlayMediaOfAnAudioFileUsesOnlyTheQueuePlaylist) {
     before["Library"] += 1;  // the new file joined the library, as iTunes does
     EXPECT_EQ(after, before);
     CAutomationObject app = Sim();
-    EXPECT_EQ(Read<std::string>(Read<CAutomationObject>(app, "CurrentTrack"), "Name"), "Fresh Song");
+    EXPECT_EQ(Read<std::string>(Read<CAutomationObject>(app, "CurrentTrack"), "Name"),
+              "Fresh Song");
     EXPECT_EQ(Read<std::string>(Read<CAutomationObject>(app, "CurrentPlaylist"), "Name"),
               "Vantor Queue");
     EXPECT_EQ(Read<int32_t>(app, "PlayerState"), 1);
@@ -185,7 +187,8 @@ TEST_F(ITunesPlayerTest, CallsDisabledThenEnabledPauseAndResumeTheMonitorsOnce) 
     CAutomationObject control = Sim("iTunes.SimControl");
     ASSERT_EQ(control.Call("DisableCalls"), kS_OK);
     const char* pausing = "CWin32ITunesPlayer: Pausing state threads due to COM calls state change";
-    const char* resuming = "CWin32ITunesPlayer: Resuming state threads due to COM calls state change";
+    const char* resuming =
+        "CWin32ITunesPlayer: Resuming state threads due to COM calls state change";
     ASSERT_TRUE(Eventually([&] { return m_log.Contains(pausing); }));
     EXPECT_EQ(m_player->Play(), kResultPlayerCommandFailed);  // refused while the dialog is up
     ASSERT_EQ(control.Call("EnableCalls"), kS_OK);

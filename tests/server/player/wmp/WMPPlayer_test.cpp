@@ -1,6 +1,7 @@
 // The Windows Media Player adapter and library reader against the simulator running as a
 // separate program, which they start themselves from "Paths\WMP".
 
+#include "server/player/wmp/WMPPlayer.h"
 #include "platform/AutomationClient.h"
 #include "protocol/MediaItem.h"
 #include "protocol/ResultCodes.h"
@@ -8,7 +9,6 @@
 #include "server/core/Logger.h"
 #include "server/library/readers/wmp/WMPMediaReader.h"
 #include "server/player/wmp/WMPArtProvider.h"
-#include "server/player/wmp/WMPPlayer.h"
 #include "tests/server/player/RecordingListener.h"
 #include "tests/support/QrmProcess.h"
 #include "tools/wmp-sim/GeneratedCollection.h"
@@ -152,15 +152,15 @@ TEST_F(WMPTest, PlaylistEditsAndPositionsReachThePlayerAndComeBack) {
         return titles == std::vector<std::string>{"first", "c", "a"} && total == 3;
     })) << titles.size();
     EXPECT_EQ(m_player->PlaylistMove(0, 7), kResultPlayerCommandFailed);
-    EXPECT_TRUE(m_log.Contains("CWMPPlayer: Error calling moveItem(): The parameter is incorrect. "
-                               "[0x80070057]"));
+    EXPECT_TRUE(
+        m_log.Contains("CWMPPlayer: Error calling moveItem(): The parameter is incorrect. "
+                       "[0x80070057]"));
 
     ASSERT_EQ(m_player->SetPlaylistPosition(2), kResultSuccess);
     EXPECT_TRUE(m_listener.WaitFor(CRecordingListener::kPlaylistPosition,
                                    [](const auto& e) { return e.value == 2; }));
-    EXPECT_TRUE(m_listener.WaitFor(CRecordingListener::kCurrentMedia, [](const auto& e) {
-        return e.item->path == "/music/a.mp3";
-    }));
+    EXPECT_TRUE(m_listener.WaitFor(CRecordingListener::kCurrentMedia,
+                                   [](const auto& e) { return e.item->path == "/music/a.mp3"; }));
     EXPECT_EQ(m_player->SetVolume(35), kResultSuccess);
     EXPECT_TRUE(m_listener.WaitFor(CRecordingListener::kVolume,
                                    [](const auto& e) { return e.value == 35; }));
@@ -196,8 +196,9 @@ TEST_F(WMPTest, AlbumArtBesideTheTrackAndAVanishedPlayer) {
     ASSERT_EQ(m_player->Play(), kResultSuccess);
     ASSERT_TRUE(test::KillAndWait(test::FindProcessStartedAs(m_root + "/player/wmplayer")));
     EXPECT_EQ(m_player->Play(), kResultPlayerComm);
-    EXPECT_TRUE(m_log.Contains("CWMPPlayer: Error calling play(): The RPC server is unavailable. "
-                               "[0x800706ba]"));
+    EXPECT_TRUE(
+        m_log.Contains("CWMPPlayer: Error calling play(): The RPC server is unavailable. "
+                       "[0x800706ba]"));
     EXPECT_EQ(m_player->Play(), kResultSuccess);
 }
 
