@@ -9,7 +9,9 @@
 // Every well-behaved request must be answered exactly once; the round-trip percentiles, the
 // server's thread count and resident memory (sampled each second) are printed.
 //
-//   vantor_hostile_load_bench [--seconds N]   (default 60)
+// A reference run with the well-behaved clients alone comes first, on a fresh server.
+//
+//   vantor_hostile_load_bench [--seconds N]   (default 60 for each run)
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -226,19 +228,15 @@ void StalledXmlPeers(int port, Clock::time_point end) {
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    int seconds = 60;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) seconds = std::atoi(argv[++i]);
-    }
+// One run against a fresh QRM; with `hostile`, the slow and stalled peers join in. False
+// when a well-behaved request went unanswered or was answered twice.
+bool Run(bool hostile, int seconds) {
     test::CQrmProcess qrm;
     const std::string library = qrm.DataDir() + "library.xml";
     tools::ITunesLibraryOptions options;
     options.tracks = 10000;
     options.includePlaylists = false;
-    if (!tools::WriteITunesLibraryFile(options, library)) return 1;
+    if (!tools::WriteITunesLibraryFile(options, library)) return false;
     qrm.SetConfig("SimulatedPlayer", "true");
     qrm.SetConfig("PlayerType", "iTunes");
     qrm.SetConfig("Paths\\iTunesXML", library);
@@ -246,21 +244,23 @@ int main(int argc, char** argv) {
     qrm.SetConfig("HTTP\\MaxConnectionsPerAddress", "256");
     if (!qrm.Start()) {
         std::fprintf(stderr, "QRM did not start:\n%s\n", qrm.StdioText().c_str());
-        return 1;
+        return false;
     }
     if (!test::WaitForFirstLibraryUpdate(qrm.HttpPort(), 120000)) {
         std::fprintf(stderr, "the library was not indexed\n");
-        return 1;
+        return false;
     }
 
     Totals totals;
     const auto end = Clock::now() + std::chrono::seconds(seconds);
     std::vector<std::thread> threads;
-    threads.emplace_back(SlowHttpPeers, qrm.HttpPort(), end, std::ref(totals));
-    threads.emplace_back(StalledXmlPeers, qrm.XmlPort(), end);
+    if (hostile) {
+        threads.emplace_back(SlowHttpPeers, qrm.HttpPort(), end, std::ref(totals));
+        threads.emplace_back(StalledXmlPeers, qrm.XmlPort(), end);
+    }
     for (int i = 0; i < kWebClients; ++i)
         threads.emplace_back(WebClient, qrm.HttpPort(), end, std::ref(totals));
-    std::this_thread::sleep_for(std::chrono::seconds(2));  // the hostile peers settle in
+    std::this_thread::sleep_for(std::chrono::seconds(2));  // the other peers settle in
     for (int i = 0; i < kXmlClients; ++i)
         threads.emplace_back(WellBehavedClient, qrm.XmlPort(), i + 1, end, std::ref(totals));
     threads.emplace_back([&] {  // events for the web clients
@@ -288,9 +288,8 @@ int main(int argc, char** argv) {
     const int stalledCutOff = qrm.CountInLog("did not take a document within");
     qrm.Stop();
 
-    auto [tmin, tmax] = std::minmax_element(threadSamples.begin(), threadSamples.end());
-    auto [mmin, mmax] = std::minmax_element(memorySamples.begin(), memorySamples.end());
-    std::printf("duration                      %d s\n", seconds);
+    std::printf("== %s, %d s\n", hostile ? "with the hostile peers" : "reference: no hostile peers",
+                seconds);
     std::printf("well-behaved XML requests     %lld sent, %lld answered, %lld twice, %lld never\n",
                 static_cast<long long>(totals.sent), static_cast<long long>(totals.answered),
                 static_cast<long long>(totals.duplicates), static_cast<long long>(totals.missing));
@@ -299,17 +298,36 @@ int main(int argc, char** argv) {
                 Percentile(totals.roundTripsMs, 1.0));
     std::printf("long polls answered           %lld (%lld failed)\n",
                 static_cast<long long>(totals.polls), static_cast<long long>(totals.pollFailures));
-    std::printf("slow HTTP peers cut off       %lld\n",
-                static_cast<long long>(totals.slowCutOff.load()));
-    std::printf("stalled XML peers cut off     %d\n", stalledCutOff);
+    if (hostile) {
+        std::printf("slow HTTP peers cut off       %lld\n",
+                    static_cast<long long>(totals.slowCutOff.load()));
+        std::printf("stalled XML peers cut off     %d\n", stalledCutOff);
+    }
     if (!threadSamples.empty()) {
-        std::printf("server threads (after warm-up) %ld to %ld\n", *tmin, *tmax);
+        auto [tmin, tmax] = std::minmax_element(threadSamples.begin(), threadSamples.end());
+        auto [mmin, mmax] = std::minmax_element(memorySamples.begin(), memorySamples.end());
+        std::printf("server threads after warm-up  %ld to %ld\n", *tmin, *tmax);
         std::printf("server resident memory        %ld to %ld KiB (peak %ld KiB)\n", *mmin, *mmax,
                     peak);
-        std::printf("memory samples (KiB)         ");
-        for (long sample : memorySamples) std::printf(" %ld", sample);
-        std::printf("\n");
+        // The first and the last third: memory that keeps growing shows here.
+        const size_t third = memorySamples.size() / 3;
+        if (third > 0) {
+            std::printf("  highest in first / last third %ld / %ld KiB\n",
+                        *std::max_element(memorySamples.begin(), memorySamples.begin() + third),
+                        *std::max_element(memorySamples.end() - third, memorySamples.end()));
+        }
     }
-    const bool ok = totals.missing == 0 && totals.duplicates == 0 && totals.sent > 0;
-    return ok ? 0 : 1;
+    return totals.missing == 0 && totals.duplicates == 0 && totals.sent > 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int seconds = 60;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) seconds = std::atoi(argv[++i]);
+    }
+    const bool reference = Run(false, seconds);
+    const bool hostile = Run(true, seconds);
+    return reference && hostile ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "platform/NetSocket.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/sendfile.h>
@@ -109,16 +110,29 @@ CNetSocket CNetSocket::Accept(std::string* peerAddress, int* peerPort) {
     return CNetSocket(fd);
 }
 
-bool CNetSocket::Connect(const std::string& address, int port) {
+bool CNetSocket::Connect(const std::string& address, int port, int timeoutMs) {
     Release();
     sockaddr_in remote{};
     if (!MakeAddress(address, port, remote)) return false;
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return false;
-    int result = 0;
-    do {
-        result = ::connect(fd, reinterpret_cast<const sockaddr*>(&remote), sizeof(remote));
-    } while (result != 0 && errno == EINTR);
+    const bool bounded = timeoutMs > 0;
+    const int flags = ::fcntl(fd, F_GETFL, 0);
+    if (bounded) ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+    int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&remote), sizeof(remote));
+    if (result != 0 && (errno == EINTR || (bounded && errno == EINPROGRESS))) {
+        // The attempt goes on in the background: wait until it ends, within the limit.
+        pollfd wait{fd, POLLOUT, 0};
+        int ready = 0;
+        do {
+            ready = ::poll(&wait, 1, bounded ? timeoutMs : -1);
+        } while (ready < 0 && errno == EINTR);
+        int error = ETIMEDOUT;
+        socklen_t length = sizeof(error);
+        if (ready > 0) ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
+        result = error == 0 ? 0 : -1;
+    }
+    if (bounded) ::fcntl(fd, F_SETFL, flags);
     if (result != 0) {
         ::close(fd);
         return false;

@@ -36,8 +36,10 @@ public:
     bool Listen();
     // Blocks for the next connection. An invalid socket on failure or after Close.
     CNetSocket Accept(std::string* peerAddress = nullptr, int* peerPort = nullptr);
-    // A TCP connection to `address`:`port` (dotted IPv4), for clients and tests.
-    bool Connect(const std::string& address, int port);
+    // A TCP connection to `address`:`port` (dotted IPv4), for clients and tests. With a
+    // positive `timeoutMs` an attempt that has not succeeded by then fails; 0 leaves the
+    // wait to the system.
+    bool Connect(const std::string& address, int port, int timeoutMs = 0);
 
     // Up to `length` bytes: the count, 0 at the end of the stream, -1 on error.
     int Receive(void* buffer, size_t length);
