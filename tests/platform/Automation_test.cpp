@@ -4,9 +4,12 @@
 #include "platform/AutomationClient.h"
 #include "platform/AutomationDispatch.h"
 #include "platform/AutomationWire.h"
+#include "platform/ThreadMessages.h"
+#include "platform/WindowWire.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
 #include <unistd.h>
 #include <atomic>
 #include <chrono>
@@ -214,6 +217,66 @@ TEST_F(AutomationTest, AStalledProgramTimesOutAndAVanishedOneAnswersAtOnce) {
     m_publisher = std::make_unique<CPublisher>(m_directory);
     EXPECT_EQ(app.Get("Volume", volume), kRPC_S_SERVER_UNAVAILABLE);
     EXPECT_EQ(Create().Get("Volume", volume), kS_OK);
+}
+
+TEST_F(AutomationTest, MalformedAndForeignMessagesAreAnsweredAndOthersKeepBeingServed) {
+    CAutomationObject app = Create();
+    const std::string endpoint = wire::EndpointPath(m_directory, "Test.Application");
+    windowwire::CFd raw = windowwire::ConnectTo(endpoint);
+    ASSERT_TRUE(raw.Valid());
+    windowwire::SetTimeouts(raw.Get(), 2000);
+    auto answerTo = [&](std::string payload) {
+        wire::CWireMessage reply;
+        std::string bytes;
+        if (!windowwire::WriteFrame(raw.Get(), payload) || !windowwire::ReadFrame(raw.Get(), bytes) ||
+            wire::Decode(bytes, reply) != wire::DecodeStatus::kOk) {
+            return HResult(0);
+        }
+        return reply.result;
+    };
+    wire::CWireMessage call;
+    call.kind = wire::kInvoke;
+    call.sequence = 3;
+    call.object = app.Ref();
+    call.invokeKind = InvokeKind::kGet;
+    call.name = "Volume";
+    std::string future = wire::Encode(call);
+    future[0] = 9;
+    EXPECT_EQ(answerTo(future), kRPC_E_VERSION_MISMATCH);
+    EXPECT_EQ(answerTo(wire::Encode(call) + "junk"), kRPC_E_INVALID_DATAPACKET);
+    call.object.id = 999;
+    EXPECT_EQ(answerTo(wire::Encode(call)), kRPC_E_DISCONNECTED);
+    call.object = {app.Ref().instance + 1, app.Ref().id};
+    EXPECT_EQ(answerTo(wire::Encode(call)), kRPC_S_SERVER_UNAVAILABLE);  // an earlier run's
+
+    // A frame announcing more than the limit ends that connection only.
+    const char huge[4] = {0, 0, 0x20, 0};
+    ASSERT_EQ(::send(raw.Get(), huge, 4, MSG_NOSIGNAL), 4);
+    char byte = 0;
+    EXPECT_EQ(::recv(raw.Get(), &byte, 1, 0), 0);
+    int32_t volume = 0;
+    EXPECT_EQ(app.Get("Volume", volume), kS_OK);
+}
+
+TEST(ThreadMessagesTest, MessagesArriveInOrderUntilTheQuitAndFullQueuesRefuse) {
+    auto queue = std::make_unique<CThreadMessageQueue>();
+    const uint32_t id = queue->ThreadId();
+    EXPECT_TRUE(PostThreadMessage(id, 1025, 7, 8));
+    EXPECT_TRUE(PostThreadMessage(id, 1026));
+    EXPECT_TRUE(PostThreadMessage(id, kQuitMessage));
+    CThreadMessage message;
+    ASSERT_TRUE(queue->Get(message));
+    EXPECT_EQ(message.message, 1025u);
+    EXPECT_EQ(message.wParam, 7);
+    ASSERT_TRUE(queue->Get(message));
+    EXPECT_EQ(message.message, 1026u);
+    EXPECT_FALSE(queue->Get(message));
+    for (size_t i = 0; i < CThreadMessageQueue::kMaxPending; ++i) {
+        ASSERT_TRUE(PostThreadMessage(id, 1027));
+    }
+    EXPECT_FALSE(PostThreadMessage(id, 1027));
+    queue.reset();
+    EXPECT_FALSE(PostThreadMessage(id, 1027));  // its thread has gone
 }
 
 }  // namespace

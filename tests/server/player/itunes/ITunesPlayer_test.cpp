@@ -243,5 +243,39 @@ TEST_F(ITunesPlayerTest, ArtworkOfTheCurrentTrackAndThePlaylistsOfEverySource) {
     EXPECT_TRUE(m_log.Contains("\tAdding playlist 'Workout'"));
 }
 
+TEST_F(ITunesPlayerTest, StoppedAwayFromTheStartIsPausedAndTheCurrentPlaylistIsListed) {
+    ASSERT_EQ(m_player->SetPlaylistPosition(1), kResultSuccess);
+    EXPECT_TRUE(m_listener.WaitFor(CRecordingListener::kPlaylistPosition,
+                                   [](const auto& e) { return e.value == 1; }));
+    ASSERT_EQ(m_player->SetPlayPosition(30), kResultSuccess);
+    EXPECT_TRUE(m_listener.WaitFor(CRecordingListener::kPlayPosition,
+                                   [](const auto& e) { return e.value >= 30; }));
+    ASSERT_EQ(m_player->Pause(), kResultSuccess);
+    EXPECT_TRUE(m_listener.WaitFor(CRecordingListener::kPlayingState,
+                                   [](const auto& e) { return e.value == kPaused; }));
+    ASSERT_EQ(m_player->Stop(), kResultSuccess);
+    EXPECT_TRUE(m_listener.WaitFor(CRecordingListener::kPlayingState,
+                                   [](const auto& e) { return e.value == kStopped; }));
+
+    std::vector<std::string> titles;
+    int32_t total = 0;
+    ASSERT_TRUE(Eventually([&] {
+        m_player->GetPlaylistItems(titles, 1, 2, &total);
+        return total == 13;
+    }));
+    EXPECT_EQ(titles, (std::vector<std::string>{"Low Pass", "Sidechain"}));
+
+    CEqSettings eq;
+    eq.enabled = true;
+    eq.preamp = -50;
+    eq.bands = {100, -100, 50, 0, 0, 0, 0, 0, 0, 25};
+    ASSERT_EQ(m_player->SetEq(eq), kResultSuccess);
+    CEqSettings back;
+    ASSERT_EQ(m_player->GetEq(back), kResultSuccess);
+    EXPECT_EQ(back.preamp, -50);
+    EXPECT_EQ(back.bands, eq.bands);
+    EXPECT_EQ(Read<double>(Read<CAutomationObject>(Sim(), "CurrentEQPreset"), "Band1"), 12.0);
+}
+
 }  // namespace
 }  // namespace vantor
