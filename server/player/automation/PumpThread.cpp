@@ -69,32 +69,16 @@ bool CPumpThread::WaitReady(int timeoutMs) {
                              [this] { return m_ready; });
 }
 
-void CMonitorThread::Start(const std::string& name, int periodMs, std::function<void()> pass) {
-    Stop();
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = false;
-    }
-    m_thread.Start(name, [this, periodMs, pass = std::move(pass)] {
-        do {
-            pass();
-        } while (Pause(periodMs));
-    });
-}
-
-void CMonitorThread::Stop() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
-    }
-    m_signal.notify_all();
-    m_thread.Stop();
-}
-
-bool CMonitorThread::Pause(int milliseconds) {
-    std::unique_lock lock(m_mutex);
-    return !m_signal.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                              [this] { return m_stop; });
+void CPeriodicMonitor::Start(const std::string& name, int periodMs, std::function<void()> pass) {
+    m_thread.Start(
+        name,
+        [this, periodMs, pass = std::move(pass)] {
+            m_thread.FirstAttemptDone();
+            do {
+                pass();
+            } while (!m_thread.WaitForWake(periodMs));
+        },
+        0);
 }
 
 }  // namespace vantor

@@ -2,6 +2,7 @@
 
 #include "platform/ThreadMessages.h"
 #include "server/core/WorkerThread.h"
+#include "server/player/MonitorThread.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -48,24 +49,20 @@ private:
     bool m_ready = false;
 };
 
-// A monitor thread that runs a pass every period until it is stopped.
-class CMonitorThread {
+// A monitor that runs a pass every period until it is stopped, on the adapters' common
+// monitor thread.
+class CPeriodicMonitor {
 public:
-    explicit CMonitorThread(CLogger& logger) : m_thread(logger) {}
-    ~CMonitorThread() { Stop(); }
+    explicit CPeriodicMonitor(CLogger& logger) : m_thread(logger) {}
 
+    // Stops a previous run first. The first pass runs at once.
     void Start(const std::string& name, int periodMs, std::function<void()> pass);
     // Makes the thread end at its next pause and waits for it (not from the thread itself).
-    void Stop();
+    void Stop() { m_thread.Stop(); }
     bool IsRunning() const { return m_thread.IsRunning(); }
-    // Sleeps up to `milliseconds`; false when the monitor is being stopped.
-    bool Pause(int milliseconds);
 
 private:
-    CWorkerThread m_thread;
-    std::mutex m_mutex;
-    std::condition_variable m_signal;
-    bool m_stop = false;
+    CMonitorThread m_thread;
 };
 
 }  // namespace vantor

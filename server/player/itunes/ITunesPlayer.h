@@ -123,8 +123,8 @@ private:
     CLogger& m_logger;
     CConfigStore& m_config;
     CAutomationPlayerCore m_core;
-    CMonitorThread m_stateMonitor;
-    CMonitorThread m_playlistMonitor;
+    CPeriodicMonitor m_stateMonitor;
+    CPeriodicMonitor m_playlistMonitor;
 
     // Pump thread only.
     CAutomationObject m_application;

@@ -112,9 +112,9 @@ private:
     CConfigStore& m_config;
     CWMPRemoteHost m_remoteHost;
     CAutomationPlayerCore m_core;
-    CMonitorThread m_stateMonitor;
-    CMonitorThread m_playlistMonitor;
-    CMonitorThread m_positionMonitor;
+    CPeriodicMonitor m_stateMonitor;
+    CPeriodicMonitor m_playlistMonitor;
+    CPeriodicMonitor m_positionMonitor;
 
     CAutomationObject m_control;  // pump thread only
     uint32_t m_eventCookie = 0;   // pump thread only

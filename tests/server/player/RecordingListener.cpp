@@ -1,7 +1,6 @@
 #include "tests/server/player/RecordingListener.h"
 
 #include <chrono>
-#include <thread>
 
 namespace vantor::test {
 
@@ -65,15 +64,6 @@ bool CRecordingListener::WaitFor(Kind kind, std::function<bool(const CEvent&)> m
         }
         return false;
     });
-}
-
-bool Eventually(const std::function<bool()>& condition, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
 }
 
 }  // namespace vantor::test

@@ -71,7 +71,4 @@ private:
     std::vector<CEvent> m_events;
 };
 
-// Polls the condition every 20 ms until it holds; false when it did not within the time.
-bool Eventually(const std::function<bool()>& condition, int timeoutMs = 5000);
-
 }  // namespace vantor::test

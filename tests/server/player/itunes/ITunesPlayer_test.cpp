@@ -10,6 +10,7 @@
 #include "server/player/itunes/ITunesArtProvider.h"
 #include "server/player/itunes/ITunesSourceReader.h"
 #include "tests/server/player/RecordingListener.h"
+#include "tests/support/QrmClient.h"
 #include "tests/support/QrmProcess.h"
 
 #include <gtest/gtest.h>

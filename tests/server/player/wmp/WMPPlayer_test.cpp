@@ -10,6 +10,7 @@
 #include "server/library/readers/wmp/WMPMediaReader.h"
 #include "server/player/wmp/WMPArtProvider.h"
 #include "tests/server/player/RecordingListener.h"
+#include "tests/support/QrmClient.h"
 #include "tests/support/QrmProcess.h"
 #include "tools/wmp-sim/GeneratedCollection.h"
 
