@@ -80,7 +80,8 @@ int CWMPMediaReader::Read() {
     if (Succeeded(hr)) hr = collection.Call("getAll", {}, all);
     if (Succeeded(hr)) hr = all.Get("count", count);
     if (Failed(hr)) {
-        m_logger.LogCritical("ERROR: Unable to read the Windows Media Player library [0x%08x]",
+        // Not an error of the server: Media Center setups may have no player to read.
+        m_logger.LogDetailed("Windows Media Player library not read [0x%08x]",
                              static_cast<uint32_t>(hr));
         return hr;
     }
