@@ -225,7 +225,9 @@ void SkinPainter::DrawBitmapText(cairo_t* cr, std::string_view text, const skin:
         glyphs.resize(static_cast<size_t>(std::max(0, box.Width() / gw)));
     }
     const int32_t width = static_cast<int32_t>(glyphs.size()) * gw;
-    int32_t x = (offset != 0 ? box.left : AlignedX(box, width, flags)) - offset;
+    // A text wider than its box starts at the box's start, where scrolling begins.
+    const bool wide = width > box.Width();
+    int32_t x = (offset != 0 || wide ? box.left : AlignedX(box, width, flags)) - offset;
     const int32_t y = AlignedY(box, gh, flags);
     cairo_save(cr);
     cairo_rectangle(cr, box.left, box.top, box.Width(), box.Height());
@@ -264,7 +266,8 @@ void SkinPainter::DrawFontText(cairo_t* cr, const skin::FontDescription& font,
     int width = 0;
     int height = 0;
     layout.Size(width, height);
-    const int32_t x = (offset != 0 ? box.left : AlignedX(box, width, flags)) - offset;
+    const bool wide = width > box.Width();
+    const int32_t x = (offset != 0 || wide ? box.left : AlignedX(box, width, flags)) - offset;
     const int32_t y = AlignedY(box, height, flags);
     cairo_save(cr);
     cairo_rectangle(cr, box.left, box.top, box.Width(), box.Height());
