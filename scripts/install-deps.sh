@@ -10,6 +10,8 @@ packages=(
   mpd mpc ffmpeg
   wrk nginx-light chromium iproute2
   xvfb xauth
+  libgtkmm-3.0-dev libgtk-3-dev libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev libdevil-dev
+  adwaita-icon-theme fonts-cantarell fonts-dejavu-core xdotool imagemagick x11-utils
 )
 # Node.js and npm drive the browser tests; a machine that already has them (from any
 # source) keeps its own, since Debian's npm cannot be installed beside another nodejs.

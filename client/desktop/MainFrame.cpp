@@ -57,9 +57,9 @@ MainFrame::MainFrame(client::ClientProfile profile, client::ClientSettings setti
         return true;
     });
 
-    m_playlistMain.SetModel(m_playlist);
-    m_playlistEditor.SetModel(m_playlist);
-    m_library.SetModel(m_libraryRows);
+    m_playlistMain.SetModel(m_playlist->TreeModel());
+    m_playlistEditor.SetModel(m_playlist->TreeModel());
+    m_library.SetModel(m_libraryRows->TreeModel());
     m_playlist->onPageNeeded = [this](int start) { RequestPlaylistPage(start); };
     auto play = [this](int row) { m_link.SetPlaylistPosition(row); };
     m_playlistMain.onActivate = play;

@@ -185,10 +185,10 @@ private:
     Gtk::Box m_rows{Gtk::ORIENTATION_VERTICAL};
     Gtk::MenuBar m_menuBar;
     Gtk::Box m_header{Gtk::ORIENTATION_HORIZONTAL};
-    Gtk::ToggleButton m_mainMode{"Main Mode"};
-    Gtk::ToggleButton m_eqMode{"EQ Mode"};
-    Gtk::MenuButton m_libraryButton;
-    Gtk::Button m_searchButton{"Search"};
+    Gtk::ToggleButton m_mainMode{"_Main Mode", true};
+    Gtk::ToggleButton m_eqMode{"_EQ Mode", true};
+    Gtk::ToggleButton m_libraryButton;
+    Gtk::Button m_searchButton{"_Search", true};
     Gtk::MenuButton m_fileButton;
     Gtk::MenuButton m_helpButton;
     Gtk::Fixed m_fixed;
@@ -197,8 +197,8 @@ private:
     PlaylistView m_playlistMain{"playlist.main", "Tracks"};
     PlaylistView m_playlistEditor{"playlist.editor", "Tracks"};
     PlaylistView m_library{"medialib.tagview", "Items"};
-    Glib::RefPtr<PlaylistModel> m_playlist = PlaylistModel::create();
-    Glib::RefPtr<PlaylistModel> m_libraryRows = PlaylistModel::create();
+    std::unique_ptr<PlaylistModel> m_playlist = std::make_unique<PlaylistModel>();
+    std::unique_ptr<PlaylistModel> m_libraryRows = std::make_unique<PlaylistModel>();
     bool m_updatingHeader = false;
 
     std::string m_screenBeforeNowPlaying = face::kScreenMain;

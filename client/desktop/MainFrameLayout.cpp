@@ -88,7 +88,8 @@ void MainFrame::BuildMenus() {
 void MainFrame::BuildHeader() {
     m_header.get_style_context()->add_class("vantor-header");
     m_header.set_spacing(2);
-    m_libraryButton.set_label("Media Library");
+    m_libraryButton.set_label("Media _Library");
+    m_libraryButton.set_use_underline(true);
     for (Gtk::Button* button : std::initializer_list<Gtk::Button*>{
              &m_mainMode, &m_eqMode, &m_libraryButton, &m_searchButton}) {
         button->set_focus_on_click(false);
@@ -193,11 +194,11 @@ void MainFrame::StyleNativeControls() {
     // The menu bar and the header bar take the colours of the play list.
     css += "menubar, .vantor-header { background: " + Css(back) + "; color: " + Css(fore) +
            "; }\n";
-    css += "menubar > menuitem { color: " + Css(fore) + "; padding: 3px 8px; }\n";
-    css += ".vantor-header { padding: 2px 4px; border-bottom: 1px solid alpha(" + Css(fore) +
+    css += "menubar > menuitem { color: " + Css(fore) + "; padding: 3px 8px; font-size: 12px; }\n";
+    css += ".vantor-header { padding: 1px 3px; border-bottom: 1px solid alpha(" + Css(fore) +
            ", 0.12); }\n";
     css += ".vantor-header button { color: alpha(" + Css(fore) +
-           ", 0.75); padding: 2px 8px; min-height: 24px; font-size: 12px; border: none; "
+           ", 0.75); padding: 1px 5px; min-height: 22px; font-size: 11px; border: none; "
            "box-shadow: none; background: none; }\n";
     css += ".vantor-header button:hover { color: " + Css(fore) + "; background: alpha(" +
            Css(fore) + ", 0.08); }\n";

@@ -1,22 +1,141 @@
 #include "client/desktop/PlaylistModel.h"
 
 #include <glibmm/main.h>
+#include <gtk/gtk.h>
 
 namespace vantor::desktop {
-
 namespace {
 
 constexpr char kPlayingMark[] = "\u25B6";  // a right-pointing triangle
 
-}  // namespace
+// The GObject behind the model: the tree model interface asks its owner.
+struct RowsObject {
+    GObject parent;
+    const PlaylistModel* owner;
+};
 
-Glib::RefPtr<PlaylistModel> PlaylistModel::create() {
-    return Glib::RefPtr<PlaylistModel>(new PlaylistModel());
+struct RowsObjectClass {
+    GObjectClass parent;
+};
+
+const PlaylistModel* Owner(GtkTreeModel* model) {
+    return reinterpret_cast<RowsObject*>(model)->owner;
 }
 
-PlaylistModel::PlaylistModel()
-    : Glib::ObjectBase(typeid(PlaylistModel)),  // registers the custom type
-      Glib::Object() {}
+bool MakeIter(GtkTreeModel* model, int row, GtkTreeIter* iter) {
+    const PlaylistModel* owner = Owner(model);
+    if (!owner || row < 0 || row >= owner->RowCount()) return false;
+    iter->stamp = owner->Stamp();
+    iter->user_data = GINT_TO_POINTER(row + 1);
+    return true;
+}
+
+int RowOf(GtkTreeModel* model, GtkTreeIter* iter) {
+    const PlaylistModel* owner = Owner(model);
+    if (!owner || !iter || iter->stamp != owner->Stamp()) return -1;
+    return GPOINTER_TO_INT(iter->user_data) - 1;
+}
+
+GtkTreeModelFlags GetFlags(GtkTreeModel*) {
+    return static_cast<GtkTreeModelFlags>(GTK_TREE_MODEL_LIST_ONLY);
+}
+
+gint GetColumnCount(GtkTreeModel*) {
+    return PlaylistModel::kColumnCount;
+}
+
+GType GetColumnType(GtkTreeModel*, gint) {
+    return G_TYPE_STRING;
+}
+
+gboolean GetIter(GtkTreeModel* model, GtkTreeIter* iter, GtkTreePath* path) {
+    if (gtk_tree_path_get_depth(path) != 1) return FALSE;
+    return MakeIter(model, gtk_tree_path_get_indices(path)[0], iter);
+}
+
+GtkTreePath* GetPath(GtkTreeModel* model, GtkTreeIter* iter) {
+    GtkTreePath* path = gtk_tree_path_new();
+    const int row = RowOf(model, iter);
+    if (row >= 0) gtk_tree_path_append_index(path, row);
+    return path;
+}
+
+void GetValue(GtkTreeModel* model, GtkTreeIter* iter, gint column, GValue* value) {
+    g_value_init(value, G_TYPE_STRING);
+    const int row = RowOf(model, iter);
+    if (row < 0 || !Owner(model)) return;
+    g_value_set_string(value, Owner(model)->CellText(row, column).c_str());
+}
+
+gboolean IterNext(GtkTreeModel* model, GtkTreeIter* iter) {
+    const int row = RowOf(model, iter);
+    return row >= 0 && MakeIter(model, row + 1, iter);
+}
+
+gboolean IterChildren(GtkTreeModel* model, GtkTreeIter* iter, GtkTreeIter* parent) {
+    return parent == nullptr && MakeIter(model, 0, iter);
+}
+
+gboolean IterHasChild(GtkTreeModel*, GtkTreeIter*) {
+    return FALSE;
+}
+
+gint IterChildCount(GtkTreeModel* model, GtkTreeIter* iter) {
+    return iter == nullptr && Owner(model) ? Owner(model)->RowCount() : 0;
+}
+
+gboolean IterNthChild(GtkTreeModel* model, GtkTreeIter* iter, GtkTreeIter* parent, gint n) {
+    return parent == nullptr && MakeIter(model, n, iter);
+}
+
+gboolean IterParent(GtkTreeModel*, GtkTreeIter*, GtkTreeIter*) {
+    return FALSE;
+}
+
+void InitTreeModel(gpointer interfacePointer, gpointer) {
+    auto* iface = static_cast<GtkTreeModelIface*>(interfacePointer);
+    iface->get_flags = GetFlags;
+    iface->get_n_columns = GetColumnCount;
+    iface->get_column_type = GetColumnType;
+    iface->get_iter = GetIter;
+    iface->get_path = GetPath;
+    iface->get_value = GetValue;
+    iface->iter_next = IterNext;
+    iface->iter_children = IterChildren;
+    iface->iter_has_child = IterHasChild;
+    iface->iter_n_children = IterChildCount;
+    iface->iter_nth_child = IterNthChild;
+    iface->iter_parent = IterParent;
+}
+
+GType RowsObjectType() {
+    static const GType type = [] {
+        const GType registered = g_type_register_static_simple(
+            G_TYPE_OBJECT, "VantorPlaylistRows", sizeof(RowsObjectClass), nullptr,
+            sizeof(RowsObject), nullptr, static_cast<GTypeFlags>(0));
+        const GInterfaceInfo info = {InitTreeModel, nullptr, nullptr};
+        g_type_add_interface_static(registered, GTK_TYPE_TREE_MODEL, &info);
+        return registered;
+    }();
+    return type;
+}
+
+}  // namespace
+
+PlaylistModel::PlaylistModel() {
+    m_object = static_cast<GObject*>(g_object_new(RowsObjectType(), nullptr));
+    reinterpret_cast<RowsObject*>(m_object)->owner = this;
+}
+
+PlaylistModel::~PlaylistModel() {
+    // Views may still hold the object: it answers as an empty list from now on.
+    reinterpret_cast<RowsObject*>(m_object)->owner = nullptr;
+    g_object_unref(m_object);
+}
+
+Glib::RefPtr<Gtk::TreeModel> PlaylistModel::TreeModel() const {
+    return Glib::wrap(GTK_TREE_MODEL(m_object), true);
+}
 
 void PlaylistModel::SetRowCount(int count) {
     if (count < 0) count = 0;
@@ -63,12 +182,21 @@ std::string PlaylistModel::RowText(int row) const {
     return found == m_rows.end() ? std::string() : found->second;
 }
 
+std::string PlaylistModel::CellText(int row, int column) const {
+    if (row < 0 || row >= m_rowCount) return {};
+    if (column == kMarkColumn) return row == m_current ? kPlayingMark : "";
+    auto found = m_rows.find(row);
+    if (found != m_rows.end()) return found->second;
+    RequestPage(row);
+    return {};
+}
+
 void PlaylistModel::RowChanged(int row) {
-    iterator iter;
-    if (!MakeIter(row, iter)) return;
-    Path path;
-    path.push_back(row);
-    row_changed(path, iter);
+    GtkTreeIter iter;
+    if (!MakeIter(GTK_TREE_MODEL(m_object), row, &iter)) return;
+    GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+    gtk_tree_model_row_changed(GTK_TREE_MODEL(m_object), path, &iter);
+    gtk_tree_path_free(path);
 }
 
 void PlaylistModel::RequestPage(int row) const {
@@ -77,96 +205,6 @@ void PlaylistModel::RequestPage(int row) const {
     // The view asks while it draws: the request goes out from the main loop afterwards.
     auto request = onPageNeeded;
     Glib::signal_idle().connect_once([request, start] { request(start); });
-}
-
-Gtk::TreeModelFlags PlaylistModel::get_flags_vfunc() const {
-    return Gtk::TREE_MODEL_LIST_ONLY;
-}
-
-int PlaylistModel::get_n_columns_vfunc() const {
-    return kColumnCount;
-}
-
-GType PlaylistModel::get_column_type_vfunc(int) const {
-    return G_TYPE_STRING;
-}
-
-void PlaylistModel::get_value_vfunc(const iterator& iter, int column,
-                                    Glib::ValueBase& value) const {
-    const int row = RowOf(iter);
-    Glib::Value<Glib::ustring> text;
-    text.init(G_TYPE_STRING);
-    if (row >= 0 && row < m_rowCount) {
-        if (column == kMarkColumn) {
-            text.set(row == m_current ? kPlayingMark : "");
-        } else {
-            auto found = m_rows.find(row);
-            if (found == m_rows.end()) {
-                RequestPage(row);
-            } else {
-                text.set(found->second);
-            }
-        }
-    }
-    value.init(G_TYPE_STRING);
-    g_value_copy(text.gobj(), value.gobj());
-}
-
-bool PlaylistModel::MakeIter(int row, iterator& iter) const {
-    if (row < 0 || row >= m_rowCount) return false;
-    iter.set_stamp(m_stamp);
-    iter.gobj()->user_data = GINT_TO_POINTER(row + 1);
-    return true;
-}
-
-int PlaylistModel::RowOf(const iterator& iter) const {
-    if (iter.get_stamp() != m_stamp) return -1;
-    return GPOINTER_TO_INT(iter.gobj()->user_data) - 1;
-}
-
-bool PlaylistModel::iter_next_vfunc(const iterator& iter, iterator& iterNext) const {
-    const int row = RowOf(iter);
-    return row >= 0 && MakeIter(row + 1, iterNext);
-}
-
-bool PlaylistModel::iter_children_vfunc(const iterator&, iterator&) const {
-    return false;
-}
-
-bool PlaylistModel::iter_has_child_vfunc(const iterator&) const {
-    return false;
-}
-
-int PlaylistModel::iter_n_children_vfunc(const iterator&) const {
-    return 0;
-}
-
-int PlaylistModel::iter_n_root_children_vfunc() const {
-    return m_rowCount;
-}
-
-bool PlaylistModel::iter_nth_child_vfunc(const iterator&, int, iterator&) const {
-    return false;
-}
-
-bool PlaylistModel::iter_nth_root_child_vfunc(int n, iterator& iter) const {
-    return MakeIter(n, iter);
-}
-
-bool PlaylistModel::iter_parent_vfunc(const iterator&, iterator&) const {
-    return false;
-}
-
-Gtk::TreeModel::Path PlaylistModel::get_path_vfunc(const iterator& iter) const {
-    Path path;
-    const int row = RowOf(iter);
-    if (row >= 0) path.push_back(row);
-    return path;
-}
-
-bool PlaylistModel::get_iter_vfunc(const Path& path, iterator& iter) const {
-    if (path.size() != 1) return false;
-    return MakeIter(path[0], iter);
 }
 
 }  // namespace vantor::desktop

@@ -4,9 +4,11 @@
 // rows received so far. Asking for the text of a row not yet received asks the owner for
 // its page (once), so rows come from the server as they come into view; nothing holds the
 // whole list. Both play lists show one model. Main thread only.
+//
+// The model is a small GObject implementing the toolkit's tree model interface, handed to
+// the views through TreeModel().
 
 #include <gtkmm/treemodel.h>
-#include <gtkmm/treepath.h>
 
 #include <functional>
 #include <map>
@@ -16,12 +18,17 @@
 
 namespace vantor::desktop {
 
-class PlaylistModel : public Glib::Object, public Gtk::TreeModel {
+class PlaylistModel {
 public:
     static constexpr int kPageSize = 50;
     enum Column { kMarkColumn = 0, kTextColumn = 1, kColumnCount = 2 };
 
-    static Glib::RefPtr<PlaylistModel> create();
+    PlaylistModel();
+    ~PlaylistModel();
+    PlaylistModel(const PlaylistModel&) = delete;
+    PlaylistModel& operator=(const PlaylistModel&) = delete;
+
+    Glib::RefPtr<Gtk::TreeModel> TreeModel() const;
 
     // The row count as the server gave it; rows beyond it are dropped.
     int RowCount() const { return m_rowCount; }
@@ -40,30 +47,15 @@ public:
     // Asked for a page (its first row) that is not there yet.
     std::function<void(int start)> onPageNeeded;
 
-protected:
-    PlaylistModel();
-
-    Gtk::TreeModelFlags get_flags_vfunc() const override;
-    int get_n_columns_vfunc() const override;
-    GType get_column_type_vfunc(int index) const override;
-    void get_value_vfunc(const iterator& iter, int column, Glib::ValueBase& value) const override;
-    bool iter_next_vfunc(const iterator& iter, iterator& iterNext) const override;
-    bool iter_children_vfunc(const iterator& parent, iterator& iter) const override;
-    bool iter_has_child_vfunc(const iterator& iter) const override;
-    int iter_n_children_vfunc(const iterator& iter) const override;
-    int iter_n_root_children_vfunc() const override;
-    bool iter_nth_child_vfunc(const iterator& parent, int n, iterator& iter) const override;
-    bool iter_nth_root_child_vfunc(int n, iterator& iter) const override;
-    bool iter_parent_vfunc(const iterator& child, iterator& iter) const override;
-    Path get_path_vfunc(const iterator& iter) const override;
-    bool get_iter_vfunc(const Path& path, iterator& iter) const override;
+    // For the tree model interface.
+    int Stamp() const { return m_stamp; }
+    std::string CellText(int row, int column) const;
 
 private:
-    bool MakeIter(int row, iterator& iter) const;
-    int RowOf(const iterator& iter) const;
     void RowChanged(int row);
     void RequestPage(int row) const;
 
+    GObject* m_object = nullptr;
     int m_rowCount = 0;
     int m_current = -1;
     int m_stamp = 1;
