@@ -16,6 +16,7 @@
 #include "platform/Registry.h"
 #include "tests/client/desktop/DesktopSession.h"
 #include "tests/client/link/LinkTestSupport.h"
+#include "tests/server/player/mpd/MpdFixture.h"
 #include "tests/support/QrmProcess.h"
 
 namespace vantor {
@@ -279,6 +280,50 @@ TEST_F(DesktopRemoteTest, ControlsTheSimulatedPlayerAndFollowsIt) {
         20000))
         << "did not reconnect";
     EXPECT_TRUE(m_window.IsRunning());
+}
+
+TEST_F(DesktopRemoteTest, DrivesARealMpd) {
+    test::CMpdInstance* mpd = test::CMpdInstance::Shared();
+    ASSERT_NE(mpd, nullptr) << "no music folder or no mpd";
+    mpd->Command("command_list_begin\nclear\nstop\nrandom 0\nsetvol 50\nadd \"\"\ncommand_list_end");
+    test::CQrmProcess qrm;
+    qrm.SetConfig("PlayerType", "MPD");
+    qrm.SetConfig("MPD\\Host", mpd->Host());
+    qrm.SetConfig("MPD\\Port", std::to_string(mpd->Port()));
+    qrm.SetConfig("MPD\\MusicDirectory", test::CMusicFolder::Shared().Root());
+    ASSERT_TRUE(qrm.Start()) << qrm.StdioText();
+    WriteSettings(qrm.XmlPort(), true);
+    StartRemote();
+    ASSERT_TRUE(WaitUntil([&] { return OnDeck(); }, 20000)) << "no main screen";
+
+    auto status = [&](const char* key, const std::string& want) {
+        return WaitUntil([&] { return mpd->Status(key) == want; }, 5000);
+    };
+    Click("play", face::kScreenMain);
+    EXPECT_TRUE(status("state", "play")) << mpd->Status("state");
+    Click("next", face::kScreenMain);
+    EXPECT_TRUE(status("song", "1")) << mpd->Status("song");
+    const skin::Rect& volume = Rect("volumebar.back");
+    const int vy = (volume.top + volume.bottom) / 2;
+    m_window.Drag(volume.left + volume.Width() / 10, vy, volume.left + volume.Width() * 4 / 5, vy);
+    EXPECT_TRUE(WaitUntil([&] { return std::abs(std::atoi(mpd->Status("volume").c_str()) - 80) <= 2; }, 5000))
+        << mpd->Status("volume");
+    Click("shuffle", face::kScreenMain);
+    EXPECT_TRUE(status("random", "1"));
+    Click("pause", face::kScreenMain);
+    EXPECT_TRUE(status("state", "pause"));
+    Shot("mpd-main");
+
+    // A volume set at the player itself is drawn.
+    mpd->Command("setvol 30");
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return Near(FacePixel(volume.left + volume.Width() * 25 / 100, vy), kAccent) &&
+                   !Near(FacePixel(volume.left + volume.Width() * 40 / 100, vy), kAccent);
+        },
+        5000))
+        << "volume set at the player not drawn";
+    mpd->Command("command_list_begin\nclear\nstop\nrandom 0\ncommand_list_end");
 }
 
 }  // namespace
