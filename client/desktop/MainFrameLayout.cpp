@@ -199,7 +199,7 @@ void MainFrame::StyleNativeControls() {
            ", 0.12); }\n";
     css += ".vantor-header button { color: alpha(" + Css(fore) +
            ", 0.75); padding: 1px 5px; min-height: 22px; font-size: 11px; border: none; "
-           "box-shadow: none; background: none; }\n";
+           "box-shadow: none; background: none; outline-style: none; }\n";
     css += ".vantor-header button:hover { color: " + Css(fore) + "; background: alpha(" +
            Css(fore) + ", 0.08); }\n";
     css += ".vantor-header button:checked { color: " + Css(select) +

@@ -112,7 +112,8 @@ void FacePainter::PaintTitleLine(cairo_t* cr, const FaceState& state) {
 void FacePainter::PaintTime(cairo_t* cr, const FaceState& state) {
     const skin::Component* back = m_painter.Find("positionback", state.screen);
     if (!back || !SkinPainter::IsActive(*back, state.screen)) return;
-    skin::Rect box = back->norm.destination;
+    // Right-aligned with the same margin as the title line's.
+    skin::Rect box = Inset(back->norm.destination);
     const bool nowPlaying = state.screen == kScreenNowPlaying;
     if (nowPlaying) {
         if (const skin::WindowComponent* limit =

@@ -71,7 +71,7 @@ void AddConnectScreen(SkinWriter& skin, const Painters& paint) {
                      Align::kLeft);
         },
         p.base));
-    skin.AddWindowComponent("serverlist", {60, 280, 280, 32}, p.inset, p.text, p.accent);
+    skin.AddWindowComponent("serverlist", {60, 280, 280, 32}, p.field, p.text, p.accent);
     skin.Add(paint.Pill("connect", "connect", {130, 328, 140, 38}, "Connect", true, p.card));
     skin.Add(paint.BarBack("progressbar.back", "connect", {60, 384, 280, 8}, 6, p.card));
     skin.Add(paint.BarFill("progressbar", {60, 384, 280, 8}, 6, p.card));
@@ -115,8 +115,13 @@ void AddDeck(SkinWriter& skin, const Painters& paint) {
         state.under = p.card;
         skin.Add(state);
     }
-    ComponentSpec time = MakeSpec("positionback", deck, {230, 54, 150, 26});
-    time.norm = paint.Plain(p.card);
+    // The time: plain for fonts, a display strip like the title's for bitmap text.
+    ComponentSpec time = MakeSpec("positionback", deck, {276, 54, 104, 26});
+    time.norm = p.bitmapTitle ? StatePainter([&p](cairo_t* cr, double w, double h) {
+        FillRoundRect(cr, 0, 0, w, h, 7, p.inset);
+    })
+                              : paint.Plain(p.card);
+    time.keyed = p.bitmapTitle;
     time.under = p.card;
     skin.Add(time);
     skin.Add(paint.BarBack("positionbar.back", deck, {20, 86, 360, 14}, 6, p.card));
@@ -161,9 +166,9 @@ void AddEqScreen(SkinWriter& skin, const Painters& paint) {
                      Align::kRight);
         },
         p.base));
-    skin.Add(paint.LampPill("eq.enabled", "eq", {200, 210, 56, 26}, "On", p.card));
-    skin.Add(paint.LampPill("eq.autoload", "eq", {262, 210, 60, 26}, "Auto", p.card));
-    skin.Add(paint.Pill("eq.presets", "eq", {328, 210, 56, 26}, "Presets", false, p.card));
+    skin.Add(paint.LampPill("eq.enabled", "eq", {192, 210, 56, 26}, "On", p.card));
+    skin.Add(paint.LampPill("eq.autoload", "eq", {254, 210, 60, 26}, "Auto", p.card));
+    skin.Add(paint.Pill("eq.presets", "eq", {320, 210, 58, 26}, "Presets", false, p.card));
     skin.Add(paint.EqTrack("eq.preamp", {trackX(0), kTrackTop, kTrackWidth, kTrackHeight},
                            p.card));
     for (int band = 1; band <= 10; ++band) {

@@ -24,6 +24,7 @@ Palette GraphitePalette() {
     p.card = Colour::Hex(0x1f232b);
     p.edge = Colour::Hex(0x2c313b);
     p.inset = Colour::Hex(0x13161a);
+    p.field = p.inset;
     p.track = Colour::Hex(0x353b47);
     p.text = Colour::Hex(0xe9edf3);
     p.textDim = Colour::Hex(0x8d96a6);
@@ -47,6 +48,7 @@ Palette DaylightPalette() {
     p.card = Colour::Hex(0xffffff);
     p.edge = Colour::Hex(0xd6dae0);
     p.inset = Colour::Hex(0x25303a);
+    p.field = Colour::Hex(0xf3f4f6);
     p.track = Colour::Hex(0xdde1e7);
     p.text = Colour::Hex(0x1c232c);
     p.textDim = Colour::Hex(0x67717e);

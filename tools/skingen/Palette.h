@@ -23,6 +23,7 @@ struct Palette {
     Colour card;       // panels
     Colour edge;       // panel outlines and dividers
     Colour inset;      // title strip and wells
+    Colour field;      // text fields
     Colour track;      // empty bar tracks
     Colour text;
     Colour textDim;

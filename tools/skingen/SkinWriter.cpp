@@ -171,8 +171,18 @@ bool SkinWriter::WriteNoArtwork(const std::string& path) const {
     cairo_set_source(cr, shade);
     cairo_fill(cr);
     cairo_pattern_destroy(shade);
-    IconDisc(cr, kSide / 2, kSide / 2 - 14, 104, m_palette.textDim.Mix(m_palette.card, 0.35));
-    IconNote(cr, kSide / 2, kSide / 2 - 14, 34, m_palette.card);
+    // A record: the disc, a few grooves and its label.
+    const double cx = kSide / 2;
+    const double cy = kSide / 2 - 14;
+    FillCircle(cr, cx, cy, 56, m_palette.textDim.Mix(m_palette.card, 0.45));
+    for (double r : {46.0, 38.0, 30.0}) {
+        cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+        SetColour(cr, m_palette.card, 0.18);
+        cairo_set_line_width(cr, 1.2);
+        cairo_stroke(cr);
+    }
+    FillCircle(cr, cx, cy, 18, m_palette.accent.Mix(m_palette.card, 0.35));
+    FillCircle(cr, cx, cy, 3.5, m_palette.card);
     DrawText(cr, "No artwork", m_palette.fontFace, 15, 400, m_palette.textDim, 0, kSide - 62,
              kSide, 24);
     FlattenOver(canvas.surface, m_palette.card);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "client/face/FacePainter.h"
 #include "client/link/Requests.h"
@@ -58,7 +59,7 @@ protected:
     }
 
     // The client's settings: the server to use, and whether to connect at once.
-    void WriteSettings(int port, bool autoConnect) {
+    void WriteSettings(int port, bool autoConnect, const std::string& skinFile = "") {
         client::ClientProfile profile = client::ClientProfile::Desktop();
         profile.defaultInstallFolder = kSkins + "/";
         client::ClientSettings settings = client::ClientSettings::Defaults(profile);
@@ -66,14 +67,16 @@ protected:
         settings.autoConnect = autoConnect;
         settings.nowPlayingOnIdle = false;
         settings.discoveryAddress = "127.0.0.1";
+        if (!skinFile.empty()) settings.skinFilePath = skinFile;
         CRegistry registry(m_registry);
         ASSERT_TRUE(settings.Save(registry, profile));
     }
 
-    void StartRemote() {
+    void StartRemote(int scale = 1) {
         ASSERT_TRUE(m_window.Start(VANTORPC_PATH, m_display.Name(), m_registry,
                                    m_registry + "vantorpc.log"));
-        ASSERT_TRUE(m_window.Locate(m_faceW, m_faceH)) << test::ReadFileText(m_registry + "vantorpc.log");
+        ASSERT_TRUE(m_window.Locate(m_faceW * scale, m_faceH * scale))
+            << test::ReadFileText(m_registry + "vantorpc.log");
     }
 
     // The test's own client of the same server.
@@ -94,11 +97,14 @@ protected:
         return v ? v->Body().volume : -1;
     }
 
-    bool Shot(const std::string& name) {
+    // The face, or with `wholeWindow` the window with its menu and header bars.
+    bool Shot(const std::string& name, int scale = 1, bool wholeWindow = false,
+              const std::string& folder = kShots) {
         test::Screenshot shot;
         if (!shot.Take(m_display.Name(), m_registry + "shot.png")) return false;
-        return shot.SaveCrop(m_window.FaceX(), m_window.FaceY(), m_faceW, m_faceH,
-                             kShots + name + ".png");
+        const int top = wholeWindow ? 0 : m_window.FaceY();
+        return shot.SaveCrop(m_window.FaceX(), top, m_faceW * scale,
+                             m_window.FaceY() + m_faceH * scale - top, folder + name + ".png");
     }
 
     // A pixel of the face as the screen shows it now.
@@ -280,6 +286,65 @@ TEST_F(DesktopRemoteTest, ControlsTheSimulatedPlayerAndFollowsIt) {
         20000))
         << "did not reconnect";
     EXPECT_TRUE(m_window.IsRunning());
+}
+
+// The pictures of the documentation: every screen of every shipped skin, at the normal and
+// the VGA size. Taken only when VANTOR_DOCS_SHOTS names the folder to write them to
+// (scripts/desktop-screenshots.sh).
+TEST_F(DesktopRemoteTest, DocumentationScreenshots) {
+    const char* folder = std::getenv("VANTOR_DOCS_SHOTS");
+    if (!folder || !*folder) GTEST_SKIP() << "VANTOR_DOCS_SHOTS not set";
+    const std::string out = std::string(folder) + "/";
+    std::filesystem::create_directories(out);
+    m_display.Stop();
+    ASSERT_TRUE(m_display.Start(1024, 1280));
+    test::CQrmProcess qrm;
+    qrm.SetConfig("SimulatedPlayer", "true");
+    qrm.SetConfig("PlayerType", "iTunes");
+    ASSERT_TRUE(qrm.Start()) << qrm.StdioText();
+    ConnectOwnLink(qrm.XmlPort());
+    m_link.SetPlaylistPosition(1);
+    m_link.Play();
+    m_link.SetVolume(70);
+    CEqSettings eq;
+    eq.enabled = true;
+    eq.preamp = 10;
+    eq.bands = {60, 45, 25, 5, -10, -15, 0, 20, 40, 55};
+    m_link.SetEq(eq);
+    auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(1500)); };
+    for (const char* skinName : {"default", "daylight"}) {
+        for (int scale : {1, 2}) {
+            const std::string folderName = scale == 1 ? "skins" : "skins_vga";
+            const std::string file =
+                kSkins + "/" + folderName + "/" + skinName + "/" + skinName + ".xml";
+            const std::string prefix = std::string(skinName) + (scale == 1 ? "" : "-vga") + "-";
+            WriteSettings(qrm.XmlPort(), false, file);
+            StartRemote(scale);
+            settle();
+            ASSERT_TRUE(Shot(prefix + "connect", scale, scale == 1, out));
+            int x = 0;
+            int y = 0;
+            test::RemoteWindow::Centre(m_skin, "connect", face::kScreenConnect, x, y);
+            m_window.Click(x * scale, y * scale);
+            settle();
+            settle();
+            m_window.Click(1, 1);  // the pointer away from the buttons
+            ASSERT_TRUE(Shot(prefix + "main", scale, scale == 1, out));
+            m_window.Key("alt+e");
+            settle();
+            ASSERT_TRUE(Shot(prefix + "eq", scale, scale == 1, out));
+            m_window.Key("alt+l");
+            settle();
+            ASSERT_TRUE(Shot(prefix + "playlist", scale, scale == 1, out));
+            m_window.Key("alt+m");
+            settle();
+            test::RemoteWindow::Centre(m_skin, "nowplaying", face::kScreenMain, x, y);
+            m_window.Click(x * scale, y * scale);
+            settle();
+            ASSERT_TRUE(Shot(prefix + "nowplaying", scale, scale == 1, out));
+            m_window.Stop();
+        }
+    }
 }
 
 TEST_F(DesktopRemoteTest, DrivesARealMpd) {

@@ -43,6 +43,7 @@ public:
     void Stop() { m_server.Stop(); }
     // ":N"
     const std::string& Name() const { return m_name; }
+    pid_t Pid() const { return m_server.Pid(); }
 
 private:
     ChildProcess m_server;
@@ -77,6 +78,7 @@ public:
                const std::string& registryDir, const std::string& logPath);
     int Stop() { return m_process.Stop(); }
     bool IsRunning() { return m_process.IsRunning(); }
+    pid_t Pid() const { return m_process.Pid(); }
 
     // Finds the window and where its skinned face lies (the face fills its bottom).
     bool Locate(int faceWidth, int faceHeight, int timeoutMs = 20000);

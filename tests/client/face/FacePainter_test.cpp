@@ -329,7 +329,9 @@ TEST_F(FacePainterTest, TimeDisplayShowsRemainingTimeWithHours) {
     Render(a, remaining);
     Render(b, elapsed);
     a.Save("time-remaining");
-    const skin::Rect& time = Dest("positionback");
+    const skin::Rect& back = Dest("positionback");
+    const int pad = std::max(3, back.Height() / 4);
+    const skin::Rect time{back.left + pad, back.top, back.right - pad, back.bottom};
     const skin::FontDescription* font = m_skin.FindFont("time");
     ASSERT_NE(font, nullptr);
     const int longer = m_painter.FontTextWidth(*font, "-1:02:05");
