@@ -1,8 +1,10 @@
 // VantorPC, the desktop remote.
 
+#include <glib-unix.h>
 #include <gtkmm/application.h>
 #include <gtkmm/messagedialog.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -76,5 +78,15 @@ int main(int argc, char** argv) {
     frame.show_all();
     frame.ShowScreen(frame.Screen());
     frame.Start();
+    // Ended by the session or a terminal: leave as through "Exit", settings saved.
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        g_unix_signal_add(
+            signal,
+            [](gpointer window) -> gboolean {
+                static_cast<vantor::desktop::MainFrame*>(window)->Exit();
+                return G_SOURCE_CONTINUE;
+            },
+            &frame);
+    }
     return app->run(frame);
 }

@@ -4,6 +4,8 @@
 // and that what another client changes is drawn. Screenshots of each screen are kept under
 // the build folder (desktop-shots/).
 
+#include <sys/wait.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -52,7 +54,13 @@ protected:
     }
 
     void TearDown() override {
-        m_window.Stop();
+        // Ended like a session ends it, the remote leaves cleanly (the sanitizers would
+        // make it fail otherwise).
+        if (m_window.IsRunning()) {
+            const int status = m_window.Stop();
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+                << status << "\n" << test::ReadFileText(m_registry + "vantorpc.log");
+        }
         m_link.Disconnect();
         m_display.Stop();
         std::filesystem::remove_all(m_registry);
