@@ -19,6 +19,17 @@ cairo_surface_t* SkinImages::Get(const std::string& bitmapName) {
     return m_cache.emplace(bitmapName, std::move(surface)).first->second.get();
 }
 
+cairo_surface_t* SkinImages::GetKeyed(const std::string& bitmapName, skin::Rgb key) {
+    const std::string cacheName = bitmapName + "\n" + std::to_string(key.red) + "," +
+                                  std::to_string(key.green) + "," + std::to_string(key.blue);
+    auto found = m_cache.find(cacheName);
+    if (found != m_cache.end()) return found->second.get();
+    SurfaceHandle surface;
+    if (const skin::SkinBitmap* bitmap = m_skin.FindBitmap(bitmapName))
+        surface = LoadPicture(bitmap->filePath, key);
+    return m_cache.emplace(cacheName, std::move(surface)).first->second.get();
+}
+
 bool SkinImages::IsOpaqueAt(const std::string& bitmapName, int x, int y) {
     cairo_surface_t* surface = Get(bitmapName);
     if (!surface) return false;

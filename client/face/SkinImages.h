@@ -18,6 +18,9 @@ public:
     // The bitmap of that name, or null when the skin has none or it can't be decoded (an
     // empty bitmap draws nothing).
     cairo_surface_t* Get(const std::string& bitmapName);
+    // The same bitmap with `key` transparent whatever the skin says (the glyph strip is
+    // always keyed on magenta).
+    cairo_surface_t* GetKeyed(const std::string& bitmapName, skin::Rgb key);
     // True when the bitmap's pixel at (x, y) is not transparent; false outside it.
     bool IsOpaqueAt(const std::string& bitmapName, int x, int y);
     // Forgets every picture (after the skin was replaced).

@@ -229,15 +229,23 @@ void SkinPainter::DrawBitmapText(cairo_t* cr, std::string_view text, const skin:
     const bool wide = width > box.Width();
     int32_t x = (offset != 0 || wide ? box.left : AlignedX(box, width, flags)) - offset;
     const int32_t y = AlignedY(box, gh, flags);
+    cairo_surface_t* image = m_images.GetKeyed(strip->norm.bitmap, kGlyphKey);
+    if (!image) return;
     cairo_save(cr);
     cairo_rectangle(cr, box.left, box.top, box.Width(), box.Height());
     cairo_clip(cr);
-    skin::ComponentState glyph = strip->norm;
+    const int32_t sourceLeft = strip->norm.source.left;
+    const int32_t sourceTop = strip->norm.source.top;
     for (char g : glyphs) {
-        glyph.source.left = strip->norm.source.left + g * gw;
-        glyph.source.right = glyph.source.left + gw;
-        glyph.source.bottom = glyph.source.top + gh;
-        if (x + gw > box.left && x < box.right) DrawState(cr, glyph, {x, y, x + gw, y + gh});
+        if (x + gw > box.left && x < box.right) {
+            cairo_save(cr);
+            cairo_rectangle(cr, x, y, gw, gh);
+            cairo_clip(cr);
+            cairo_set_source_surface(cr, image, x - sourceLeft - g * gw, y - sourceTop);
+            cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+            cairo_paint(cr);
+            cairo_restore(cr);
+        }
         x += gw;
     }
     cairo_restore(cr);

@@ -269,6 +269,24 @@ TEST_F(DesktopRemoteTest, ControlsTheSimulatedPlayerAndFollowsIt) {
     m_window.Key("alt+l");
     ASSERT_TRUE(WaitUntil([&] { return !OnDeck(); }, 5000));
     Shot("playlist");
+    // The editor's rows are reordered by dragging: the first row dropped below the last.
+    auto items = [&] {
+        auto request = client::requests::GetPlaylistItems(0, 50);
+        std::unique_ptr<CResponseMessage> response;
+        std::vector<std::string> rows;
+        if (m_link.SendAndWait(*request, response) == 0) {
+            if (auto* r = client::ResponseAs<CPlaylistItemsResponse>(
+                    response, msg::GetPlaylistItemsResponse))
+                rows = r->Body().items;
+        }
+        return rows;
+    };
+    const std::vector<std::string> before = items();
+    ASSERT_EQ(before.size(), 3u);
+    const skin::Rect& editor = m_skin.FindWindowComponent("playlist.editor")->rect;
+    m_window.Drag(editor.left + 60, editor.top + 8, editor.left + 60, editor.bottom - 12);
+    EXPECT_TRUE(WaitUntil([&] { return items() == std::vector<std::string>{before[1], before[2], before[0]}; }, 5000))
+        << "reorder by drag";
     m_window.Key("alt+m");
     ASSERT_TRUE(WaitUntil([&] { return OnDeck(); }, 5000));
     Click("nowplaying", face::kScreenMain);
