@@ -42,12 +42,11 @@ MainFrame::MainFrame(client::ClientProfile profile, client::ClientSettings setti
     m_rows.pack_start(m_fixed, Gtk::PACK_SHRINK);
     add(m_rows);
 
-    m_area.add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK |
-                      Gdk::POINTER_MOTION_MASK | Gdk::LEAVE_NOTIFY_MASK);
+    m_area.add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::POINTER_MOTION_MASK |
+                      Gdk::LEAVE_NOTIFY_MASK);
     m_area.signal_draw().connect(sigc::mem_fun(*this, &MainFrame::OnDraw));
     m_area.signal_button_press_event().connect(sigc::mem_fun(*this, &MainFrame::OnButtonPress));
-    m_area.signal_button_release_event().connect(
-        sigc::mem_fun(*this, &MainFrame::OnButtonRelease));
+    m_area.signal_button_release_event().connect(sigc::mem_fun(*this, &MainFrame::OnButtonRelease));
     m_area.signal_motion_notify_event().connect(sigc::mem_fun(*this, &MainFrame::OnMotion));
     m_area.signal_leave_notify_event().connect(sigc::mem_fun(*this, &MainFrame::OnLeave));
     signal_key_press_event().connect(sigc::mem_fun(*this, &MainFrame::OnKeyPress), false);
@@ -102,14 +101,14 @@ void MainFrame::Start() {
     m_lastAdvance = std::chrono::steady_clock::now();
     m_lastWallClock = std::chrono::system_clock::now();
     m_lastSteadyClock = m_lastAdvance;
-    m_animation = Glib::signal_timeout().connect(
-        sigc::mem_fun(*this, &MainFrame::OnAnimationTick), 10);
+    m_animation =
+        Glib::signal_timeout().connect(sigc::mem_fun(*this, &MainFrame::OnAnimationTick), 10);
     if (m_settings.autoConnect) {
         StartOneShot(m_timer102, 10, [this] { ConnectFromServerField(); });
     }
     NoteUserInput();
-    m_timer104 = Glib::signal_timeout().connect(sigc::mem_fun(*this, &MainFrame::OnIdleCheck),
-                                                1000);
+    m_timer104 =
+        Glib::signal_timeout().connect(sigc::mem_fun(*this, &MainFrame::OnIdleCheck), 1000);
 }
 
 void MainFrame::Exit() {
@@ -213,8 +212,8 @@ void MainFrame::SetConnecting(bool connecting) {
 
 void MainFrame::ShowMessage(const std::string& text, const std::string& title) {
     m_post.Post([this, text, title] {
-        auto* dialog = new Gtk::MessageDialog(*this, text, false, Gtk::MESSAGE_INFO,
-                                              Gtk::BUTTONS_OK, false);
+        auto* dialog =
+            new Gtk::MessageDialog(*this, text, false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_OK, false);
         dialog->set_title(title);
         dialog->signal_response().connect([dialog](int) { delete dialog; });
         dialog->show();
@@ -236,8 +235,7 @@ void MainFrame::OnConnected() {
 // Client update prompts: the version answer is handled on the main thread.
 
 bool MainFrame::AskYesNo(const std::string& text, const std::string& title) {
-    Gtk::MessageDialog dialog(*this, text, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_YES_NO,
-                              true);
+    Gtk::MessageDialog dialog(*this, text, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_YES_NO, true);
     dialog.set_title(title);
     return dialog.run() == Gtk::RESPONSE_YES;
 }

@@ -54,8 +54,7 @@ class MainFrame : public Gtk::Window,
                   public client::ConnectView,
                   public client::UpdatePrompt {
 public:
-    MainFrame(client::ClientProfile profile, client::ClientSettings settings,
-              CRegistry& registry);
+    MainFrame(client::ClientProfile profile, client::ClientSettings settings, CRegistry& registry);
     ~MainFrame() override;
 
     // Loads the configured skin (or the default one), sizes the window to it and places the

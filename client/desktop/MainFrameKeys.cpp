@@ -101,9 +101,9 @@ void MainFrame::PerformAction(int32_t action) {
             int32_t volume = 0;
             {
                 std::lock_guard<std::mutex> lock(m_drawLock);
-                volume = client::SteppedVolume(m_face.player.volume,
-                                               action == static_cast<int32_t>(
-                                                             ClientAction::kIncreaseVolume));
+                volume = client::SteppedVolume(
+                    m_face.player.volume,
+                    action == static_cast<int32_t>(ClientAction::kIncreaseVolume));
                 m_face.player.volume = volume;
             }
             UpdateBars();

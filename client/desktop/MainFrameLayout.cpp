@@ -42,12 +42,13 @@ Gtk::MenuItem* Item(Gtk::Menu& menu, const std::string& label, std::function<voi
 
 void MainFrame::BuildMenus() {
     auto fileMenu = [this](Gtk::Menu& menu) {
-        Item(menu, "Save Playlist...", [this] { m_dialogs->SavePlaylist(); },
-             m_dialogs->CanSavePlaylist());
+        Item(
+            menu, "Save Playlist...", [this] { m_dialogs->SavePlaylist(); },
+            m_dialogs->CanSavePlaylist());
         Item(menu, "Now Playing...", [this] { ShowScreen(face::kScreenNowPlaying); });
         Item(menu, "Disconnect", [this] { Disconnect(); });
-        Item(menu, "Settings...", [this] { m_dialogs->Settings(); },
-             m_dialogs->CanOpenSettings());
+        Item(
+            menu, "Settings...", [this] { m_dialogs->Settings(); }, m_dialogs->CanOpenSettings());
         menu.append(*Gtk::manage(new Gtk::SeparatorMenuItem()));
         Item(menu, "E_xit", [this] { Exit(); });
         menu.show_all();
@@ -63,7 +64,8 @@ void MainFrame::BuildMenus() {
     file->set_submenu(*fileItems);
     auto* playlists = Gtk::manage(new Gtk::MenuItem("_Playlists", true));
     auto* playlistItems = Gtk::manage(new Gtk::Menu());
-    Item(*playlistItems, "(No Playlists)", [] {}, false);
+    Item(
+        *playlistItems, "(No Playlists)", [] {}, false);
     playlistItems->show_all();
     playlists->set_submenu(*playlistItems);
     auto* help = Gtk::manage(new Gtk::MenuItem("_Help", true));
@@ -168,8 +170,8 @@ void MainFrame::StyleNativeControls() {
     if (font) {
         int pixels = font->PixelHeightFor(m_skin.PixelsPerInch());
         if (pixels <= 0) pixels = 13;
-        fontCss = "font-family: \"" + font->face + "\"; font-size: " + std::to_string(pixels) +
-                  "px;";
+        fontCss =
+            "font-family: \"" + font->face + "\"; font-size: " + std::to_string(pixels) + "px;";
     }
     skin::Rgb back{255, 255, 255};
     skin::Rgb fore{0, 0, 0};
@@ -179,9 +181,9 @@ void MainFrame::StyleNativeControls() {
         const skin::Rgb b = w.backColour.value_or(back);
         const skin::Rgb f = w.foreColour.value_or(fore);
         const skin::Rgb s = w.selectColour.value_or(select);
-        css += id + ", " + id + " treeview, " + id + " entry, " + id + " button { background: " +
-               Css(b) + "; color: " + Css(f) + "; border-color: " + Css(b) + "; " + fontCss +
-               " }\n";
+        css += id + ", " + id + " treeview, " + id + " entry, " + id +
+               " button { background: " + Css(b) + "; color: " + Css(f) +
+               "; border-color: " + Css(b) + "; " + fontCss + " }\n";
         css += id + " treeview:selected { background: " + Css(s) + "; color: #ffffff; }\n";
         css += id + " entry { border-radius: 8px 0 0 8px; padding: 0 10px; }\n";
         css += id + " button { border-radius: 0 8px 8px 0; box-shadow: none; }\n";
@@ -192,8 +194,7 @@ void MainFrame::StyleNativeControls() {
         }
     }
     // The menu bar and the header bar take the colours of the play list.
-    css += "menubar, .vantor-header { background: " + Css(back) + "; color: " + Css(fore) +
-           "; }\n";
+    css += "menubar, .vantor-header { background: " + Css(back) + "; color: " + Css(fore) + "; }\n";
     css += "menubar > menuitem { color: " + Css(fore) + "; padding: 3px 8px; font-size: 12px; }\n";
     css += ".vantor-header { padding: 1px 3px; border-bottom: 1px solid alpha(" + Css(fore) +
            ", 0.12); }\n";
@@ -202,8 +203,8 @@ void MainFrame::StyleNativeControls() {
            "box-shadow: none; background: none; outline-style: none; }\n";
     css += ".vantor-header button:hover { color: " + Css(fore) + "; background: alpha(" +
            Css(fore) + ", 0.08); }\n";
-    css += ".vantor-header button:checked { color: " + Css(select) +
-           "; box-shadow: inset 0 -2px " + Css(select) + "; }\n";
+    css += ".vantor-header button:checked { color: " + Css(select) + "; box-shadow: inset 0 -2px " +
+           Css(select) + "; }\n";
     css += "scrollbar slider { background: alpha(" + Css(fore) + ", 0.3); min-width: 6px; }\n";
     css += "scrollbar { background: transparent; border: none; }\n";
 

@@ -157,8 +157,8 @@ void MainFrame::OnLibraryListingReceived(const std::string&,
                                          const CBrowseLibraryResponse& response) {
     std::vector<std::string> names;
     for (const CLibraryEntry& entry : response.Body().results) names.push_back(entry.name);
-    const int total = std::max<int>(response.Body().paging.totalCount,
-                                    static_cast<int>(names.size()));
+    const int total =
+        std::max<int>(response.Body().paging.totalCount, static_cast<int>(names.size()));
     m_post.Post([this, names, total] {
         m_library.ChangeRowCount([&] { m_libraryRows->SetRowCount(total); });
         m_libraryRows->SetRows(0, names);

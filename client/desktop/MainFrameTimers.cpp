@@ -53,7 +53,8 @@ bool MainFrame::OnAnimationTick() {
     if (Every(m_counter, 500)) {
         std::lock_guard<std::mutex> lock(m_drawLock);
         if (m_face.connecting) {
-            m_face.connectProgress = m_face.connectProgress >= 100 ? 0 : m_face.connectProgress + 10;
+            m_face.connectProgress =
+                m_face.connectProgress >= 100 ? 0 : m_face.connectProgress + 10;
             redraw = m_face.screen == face::kScreenConnect;
         }
     }
@@ -65,8 +66,8 @@ bool MainFrame::OnAnimationTick() {
             std::lock_guard<std::mutex> lock(m_drawLock);
             screen = m_face.screen;
             title = m_face.titleLine;
-            nowPlayingTitle = m_face.player.media.title.empty() ? m_face.titleLine
-                                                                 : m_face.player.media.title;
+            nowPlayingTitle =
+                m_face.player.media.title.empty() ? m_face.titleLine : m_face.player.media.title;
         }
         // Widths are measured once per text.
         const bool nowPlaying = screen == face::kScreenNowPlaying;
@@ -110,8 +111,8 @@ bool MainFrame::AdvancePlayPosition() {
         if (player.playingState == kPlaying) {
             m_face.positionMs += elapsed;
             if (player.media.length > 0)
-                m_face.positionMs = std::min<int64_t>(m_face.positionMs,
-                                                      int64_t{player.media.length} * 1000);
+                m_face.positionMs =
+                    std::min<int64_t>(m_face.positionMs, int64_t{player.media.length} * 1000);
         } else if (player.playingState == kStopped) {
             if (m_face.positionMs == 0) return false;
             m_face.positionMs = 0;

@@ -100,10 +100,8 @@ void PlaylistView::ScrollRows(int rows) {
 
 void PlaylistView::EnableReordering(std::function<void(int, int)> onMove) {
     m_onMove = std::move(onMove);
-    m_tree.add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK |
-                      Gdk::POINTER_MOTION_MASK);
-    m_tree.signal_button_press_event().connect(sigc::mem_fun(*this, &PlaylistView::OnPress),
-                                               false);
+    m_tree.add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::POINTER_MOTION_MASK);
+    m_tree.signal_button_press_event().connect(sigc::mem_fun(*this, &PlaylistView::OnPress), false);
     m_tree.signal_button_release_event().connect(sigc::mem_fun(*this, &PlaylistView::OnRelease),
                                                  false);
     m_tree.signal_motion_notify_event().connect(sigc::mem_fun(*this, &PlaylistView::OnMotion),

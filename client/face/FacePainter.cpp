@@ -211,8 +211,8 @@ void FacePainter::PaintAlbumArt(cairo_t* cr, const FaceState& state) {
     const int32_t h = state.albumArt.Height();
     if (w <= 0 || h <= 0 || r.Width() <= 0 || r.Height() <= 0) return;
     // Scaled to fit, keeping its proportions, centred.
-    const double scale = std::min(static_cast<double>(r.Width()) / w,
-                                  static_cast<double>(r.Height()) / h);
+    const double scale =
+        std::min(static_cast<double>(r.Width()) / w, static_cast<double>(r.Height()) / h);
     const double dw = w * scale;
     const double dh = h * scale;
     cairo_save(cr);

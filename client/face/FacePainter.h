@@ -37,8 +37,8 @@ private:
     void PaintAlbumArt(cairo_t* cr, const FaceState& state);
     // Draws `pushedWhenOn` components in their push state while the flag is on.
     void PaintToggle(cairo_t* cr, const FaceState& state, const char* name, bool on);
-    void Bar(cairo_t* cr, const FaceState& state, const char* back, const char* fill,
-             int32_t value, bool knob);
+    void Bar(cairo_t* cr, const FaceState& state, const char* back, const char* fill, int32_t value,
+             bool knob);
     // Text in the named font, or in bitmap text (accents folded) when the skin lacks it.
     void Text(cairo_t* cr, const char* fontName, const std::string& text, const skin::Rect& box,
               unsigned flags, int32_t offset = 0);

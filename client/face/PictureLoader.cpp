@@ -4,8 +4,8 @@
 #include <IL/ilu.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
-#include <cstdint>
 #include <cctype>
+#include <cstdint>
 
 namespace vantor::face {
 
@@ -95,8 +95,8 @@ SurfaceHandle LoadWithPixbuf(const std::string& path) {
 }
 
 void ApplyKey(const SurfaceHandle& surface, const skin::Rgb& key) {
-    const uint32_t keyed = 0xff000000u | (uint32_t{key.red} << 16) | (uint32_t{key.green} << 8) |
-                           uint32_t{key.blue};
+    const uint32_t keyed =
+        0xff000000u | (uint32_t{key.red} << 16) | (uint32_t{key.green} << 8) | uint32_t{key.blue};
     unsigned char* data = cairo_image_surface_get_data(surface.get());
     const int stride = cairo_image_surface_get_stride(surface.get());
     for (int y = 0; y < surface.Height(); ++y) {

@@ -52,7 +52,9 @@ public:
     FontLayout& operator=(const FontLayout&) = delete;
 
     PangoLayout* get() const { return m_layout; }
-    void Size(int& width, int& height) const { pango_layout_get_pixel_size(m_layout, &width, &height); }
+    void Size(int& width, int& height) const {
+        pango_layout_get_pixel_size(m_layout, &width, &height);
+    }
 
 private:
     PangoLayout* m_layout;
@@ -133,8 +135,7 @@ void SkinPainter::DrawState(cairo_t* cr, const skin::ComponentState& state,
     if (!state.present || state.bitmap.empty()) return;
     cairo_surface_t* image = m_images.Get(state.bitmap);
     const skin::Rect& src = state.source;
-    if (!image || src.Width() <= 0 || src.Height() <= 0 || dest.Width() <= 0 ||
-        dest.Height() <= 0)
+    if (!image || src.Width() <= 0 || src.Height() <= 0 || dest.Width() <= 0 || dest.Height() <= 0)
         return;
     cairo_save(cr);
     cairo_rectangle(cr, dest.left, dest.top, dest.Width(), dest.Height());
@@ -251,8 +252,7 @@ void SkinPainter::DrawBitmapText(cairo_t* cr, std::string_view text, const skin:
     cairo_restore(cr);
 }
 
-int32_t SkinPainter::FontTextWidth(const skin::FontDescription& font,
-                                   std::string_view text) const {
+int32_t SkinPainter::FontTextWidth(const skin::FontDescription& font, std::string_view text) const {
     MeasureContext measure;
     FontLayout layout(measure.get(), font, m_skin.PixelsPerInch(), text);
     int width = 0;
@@ -270,7 +270,8 @@ void SkinPainter::DrawFontText(cairo_t* cr, const skin::FontDescription& font,
         pango_layout_set_width(layout.get(), box.Width() * PANGO_SCALE);
         pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
     }
-    if (flags & (kTextSingleLine | kTextEllipsis)) pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
+    if (flags & (kTextSingleLine | kTextEllipsis))
+        pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
     int width = 0;
     int height = 0;
     layout.Size(width, height);

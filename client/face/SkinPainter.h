@@ -58,8 +58,8 @@ public:
 
     // Bitmap text in upper case from the "bitmaptext" glyphs; nothing without them.
     // `offset` shifts the text left by that many pixels (scrolling titles).
-    void DrawBitmapText(cairo_t* cr, std::string_view text, const skin::Rect& box,
-                        unsigned flags, int32_t offset = 0);
+    void DrawBitmapText(cairo_t* cr, std::string_view text, const skin::Rect& box, unsigned flags,
+                        int32_t offset = 0);
     int32_t BitmapTextWidth(std::string_view text) const;
 
     // Text in a skin font (colour from the font, else `fallback`).

@@ -22,15 +22,14 @@ void RoundRectPath(cairo_t* cr, double x, double y, double w, double h, double r
     cairo_close_path(cr);
 }
 
-void FillRoundRect(cairo_t* cr, double x, double y, double w, double h, double r,
-                   const Colour& c) {
+void FillRoundRect(cairo_t* cr, double x, double y, double w, double h, double r, const Colour& c) {
     RoundRectPath(cr, x, y, w, h, r);
     SetColour(cr, c);
     cairo_fill(cr);
 }
 
-void StrokeRoundRect(cairo_t* cr, double x, double y, double w, double h, double r,
-                     const Colour& c, double width) {
+void StrokeRoundRect(cairo_t* cr, double x, double y, double w, double h, double r, const Colour& c,
+                     double width) {
     RoundRectPath(cr, x + width / 2, y + width / 2, w - width, h - width, r);
     SetColour(cr, c);
     cairo_set_line_width(cr, width);
@@ -45,8 +44,7 @@ void FillCircle(cairo_t* cr, double cx, double cy, double radius, const Colour& 
 }
 
 void DrawText(cairo_t* cr, const std::string& text, const std::string& face, double size,
-              int weight, const Colour& c, double x, double y, double w, double h,
-              Align align) {
+              int weight, const Colour& c, double x, double y, double w, double h, Align align) {
     PangoLayout* layout = pango_cairo_create_layout(cr);
     PangoFontDescription* font = pango_font_description_new();
     pango_font_description_set_family(font, face.c_str());
@@ -68,9 +66,9 @@ void DrawText(cairo_t* cr, const std::string& text, const std::string& face, dou
 }
 
 Canvas::Canvas(double w, double h, double scale) {
-    surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
-                                         static_cast<int>(std::lround(w * scale)),
-                                         static_cast<int>(std::lround(h * scale)));
+    surface =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(std::lround(w * scale)),
+                                   static_cast<int>(std::lround(h * scale)));
     cr = cairo_create(surface);
     cairo_scale(cr, scale, scale);
 }

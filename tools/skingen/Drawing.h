@@ -16,10 +16,9 @@ inline constexpr unsigned kKeyColour = 0xff00ff;
 
 void SetColour(cairo_t* cr, const Colour& c, double alpha = 1.0);
 void RoundRectPath(cairo_t* cr, double x, double y, double w, double h, double r);
-void FillRoundRect(cairo_t* cr, double x, double y, double w, double h, double r,
-                   const Colour& c);
-void StrokeRoundRect(cairo_t* cr, double x, double y, double w, double h, double r,
-                     const Colour& c, double width);
+void FillRoundRect(cairo_t* cr, double x, double y, double w, double h, double r, const Colour& c);
+void StrokeRoundRect(cairo_t* cr, double x, double y, double w, double h, double r, const Colour& c,
+                     double width);
 void FillCircle(cairo_t* cr, double cx, double cy, double radius, const Colour& c);
 
 enum class Align { kLeft, kCentre, kRight };

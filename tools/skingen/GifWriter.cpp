@@ -1,7 +1,7 @@
 #include "tools/skingen/GifWriter.h"
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <fstream>

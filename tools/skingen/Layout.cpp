@@ -55,8 +55,8 @@ ComponentSpec Painters::RoundButton(const std::string& name, const std::string& 
     return spec;
 }
 
-ComponentSpec Painters::Toggle(const std::string& name, const std::string& mode, Box box,
-                               Icon icon, const Colour& under) const {
+ComponentSpec Painters::Toggle(const std::string& name, const std::string& mode, Box box, Icon icon,
+                               const Colour& under) const {
     const Palette& pal = p;
     ComponentSpec spec = MakeSpec(name, mode, box);
     spec.norm = [&pal, icon](cairo_t* cr, double w, double h) {

@@ -25,8 +25,8 @@ struct Painters {
     // Fills with one colour (areas that only hold text drawn at run time).
     StatePainter Plain(const Colour& c) const;
     // Round button with an icon; `primary` fills it with the accent.
-    ComponentSpec RoundButton(const std::string& name, const std::string& mode, Box box,
-                              Icon icon, bool primary, const Colour& under) const;
+    ComponentSpec RoundButton(const std::string& name, const std::string& mode, Box box, Icon icon,
+                              bool primary, const Colour& under) const;
     // Icon-only toggle whose push state is also its "on" look.
     ComponentSpec Toggle(const std::string& name, const std::string& mode, Box box, Icon icon,
                          const Colour& under) const;

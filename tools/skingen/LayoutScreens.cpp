@@ -59,8 +59,8 @@ void AddConnectScreen(SkinWriter& skin, const Painters& paint) {
             FillCircle(cr, w / 2, 56, 46, p.accent);
             IconPlay(cr, w / 2 + 3, 56, 44, p.onAccent);
             DrawText(cr, "Vantor", p.fontFace, 34, 700, p.text, 0, 112, w, 40);
-            DrawText(cr, "Remote control for your music player", p.fontFace, 14, 400, p.textDim,
-                     0, 152, w, 24);
+            DrawText(cr, "Remote control for your music player", p.fontFace, 14, 400, p.textDim, 0,
+                     152, w, 24);
         },
         p.base));
     skin.Add(Decoration(
@@ -141,8 +141,8 @@ void AddMainScreen(SkinWriter& skin, const Painters& paint) {
 
 void AddEqScreen(SkinWriter& skin, const Painters& paint) {
     const Palette& p = skin.Colours();
-    static const std::array<const char*, 11> kLabels = {
-        "Pre", "60", "170", "310", "600", "1k", "3k", "6k", "12k", "14k", "16k"};
+    static const std::array<const char*, 11> kLabels = {"Pre", "60", "170", "310", "600", "1k",
+                                                        "3k",  "6k", "12k", "14k", "16k"};
     constexpr int kPanelY = 200;
     constexpr int kTrackTop = 252;
     constexpr int kTrackHeight = 216;
@@ -152,8 +152,7 @@ void AddEqScreen(SkinWriter& skin, const Painters& paint) {
         "eq", "eq", {8, kPanelY, 384, 332},
         [&p, card = paint.Card(), trackX](cairo_t* cr, double w, double h) {
             card(cr, w, h);
-            DrawText(cr, "Equalizer", p.fontFace, 15, 700, p.text, 14, 12, 150, 24,
-                     Align::kLeft);
+            DrawText(cr, "Equalizer", p.fontFace, 15, 700, p.text, 14, 12, 150, 24, Align::kLeft);
             SetColour(cr, p.edge);
             cairo_rectangle(cr, 12, 44, w - 24, 1);
             cairo_rectangle(cr, 68, 52, 1, kTrackHeight + 8);
@@ -169,13 +168,11 @@ void AddEqScreen(SkinWriter& skin, const Painters& paint) {
     skin.Add(paint.LampPill("eq.enabled", "eq", {192, 210, 56, 26}, "On", p.card));
     skin.Add(paint.LampPill("eq.autoload", "eq", {254, 210, 60, 26}, "Auto", p.card));
     skin.Add(paint.Pill("eq.presets", "eq", {320, 210, 58, 26}, "Presets", false, p.card));
-    skin.Add(paint.EqTrack("eq.preamp", {trackX(0), kTrackTop, kTrackWidth, kTrackHeight},
-                           p.card));
+    skin.Add(paint.EqTrack("eq.preamp", {trackX(0), kTrackTop, kTrackWidth, kTrackHeight}, p.card));
     for (int band = 1; band <= 10; ++band) {
-        const std::string name = std::string("eq.bar") + (band < 10 ? "0" : "") +
-                                 std::to_string(band);
-        skin.Add(paint.EqTrack(name, {trackX(band), kTrackTop, kTrackWidth, kTrackHeight},
-                               p.card));
+        const std::string name =
+            std::string("eq.bar") + (band < 10 ? "0" : "") + std::to_string(band);
+        skin.Add(paint.EqTrack(name, {trackX(band), kTrackTop, kTrackWidth, kTrackHeight}, p.card));
     }
     skin.Add(paint.EqKnob({0, 0, kTrackWidth, 12}, p.card));
 }
@@ -219,8 +216,8 @@ void AddNowPlayingScreen(SkinWriter& skin, const Painters& paint) {
     skin.Add(Decoration("albumback", mode, {12, 356, 376, 22}, paint.Plain(p.base), p.base));
     skin.Add(paint.BarBack("positionbar.nowplaying.back", mode, {40, 390, 320, 14}, 6, p.base));
     skin.Add(paint.BarFill("positionbar.nowplaying", {40, 390, 320, 14}, 6, p.base));
-    skin.Add(Decoration("playlistpositionback", mode, {40, 406, 160, 22}, paint.Plain(p.base),
-                        p.base));
+    skin.Add(
+        Decoration("playlistpositionback", mode, {40, 406, 160, 22}, paint.Plain(p.base), p.base));
     ComponentSpec time = MakeSpec("positionback", mode, {200, 406, 160, 22});
     time.norm = paint.Plain(p.base);
     time.under = p.base;
@@ -239,8 +236,8 @@ void AddDialogParts(SkinWriter& skin, const Painters& paint) {
             FillRoundRect(cr, 1, 1, w - 2, h - 2, 13, p.card);
         },
         p.base));
-    skin.Add(Decoration("dlg.background", "dialog", {52, 122, 296, 170}, paint.Plain(p.card),
-                        p.card));
+    skin.Add(
+        Decoration("dlg.background", "dialog", {52, 122, 296, 170}, paint.Plain(p.card), p.card));
     skin.Add(paint.Pill("dlg.search", "dialog", {56, 304, 84, 30}, "Search", false, p.card));
     skin.Add(paint.Pill("dlg.cancel", "dialog", {180, 304, 80, 30}, "Cancel", false, p.card));
     skin.Add(paint.Pill("dlg.ok", "dialog", {268, 304, 80, 30}, "OK", true, p.card));

@@ -17,8 +17,8 @@ int main(int argc, char** argv) {
     }
     const std::string out = argv[1];
     for (const Palette& palette : {GraphitePalette(), DaylightPalette()}) {
-        for (const auto& [folder, scale] : {std::pair<const char*, double>{"skins", 1.0},
-                                            {"skins_vga", 2.0}}) {
+        for (const auto& [folder, scale] :
+             {std::pair<const char*, double>{"skins", 1.0}, {"skins_vga", 2.0}}) {
             SkinWriter skin(palette, scale);
             BuildSkin(skin);
             const std::string target = out + "/" + folder + "/" + palette.name;

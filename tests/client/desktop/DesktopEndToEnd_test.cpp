@@ -59,7 +59,8 @@ protected:
         if (m_window.IsRunning()) {
             const int status = m_window.Stop();
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-                << status << "\n" << test::ReadFileText(m_registry + "vantorpc.log");
+                << status << "\n"
+                << test::ReadFileText(m_registry + "vantorpc.log");
         }
         m_link.Disconnect();
         m_display.Stop();
@@ -130,7 +131,9 @@ protected:
         m_window.Click(x, y);
     }
 
-    const skin::Rect& Rect(const char* name) { return m_skin.FindComponent(name)->norm.destination; }
+    const skin::Rect& Rect(const char* name) {
+        return m_skin.FindComponent(name)->norm.destination;
+    }
 
     // The deck is drawn (a connected main or equaliser screen): the volume bar's track.
     bool OnDeck() {
@@ -158,8 +161,10 @@ protected:
         int differing = 0;
         for (int y = box.top; same && y < box.bottom; ++y) {
             for (int x = box.left; x < box.right; ++x) {
-                const unsigned want = reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0xffffff;
-                if (!Near(want, shot.At(m_window.FaceX() + x, m_window.FaceY() + y), 40)) ++differing;
+                const unsigned want =
+                    reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0xffffff;
+                if (!Near(want, shot.At(m_window.FaceX() + x, m_window.FaceY() + y), 40))
+                    ++differing;
             }
         }
         cairo_surface_destroy(expected);
@@ -252,7 +257,9 @@ TEST_F(DesktopRemoteTest, ControlsTheSimulatedPlayerAndFollowsIt) {
 
     // The equaliser: its screen from the header bar, then the first band dragged to the top.
     m_window.Key("alt+e");
-    ASSERT_TRUE(WaitUntil([&] { return Near(FacePixel(Rect("eq").left + 20, Rect("eq").top + 60), 0x1f232b, 6); }, 5000));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return Near(FacePixel(Rect("eq").left + 20, Rect("eq").top + 60), 0x1f232b, 6); },
+        5000));
     Shot("eq");
     const skin::Rect& band = Rect("eq.bar01");
     const int bx = (band.left + band.right) / 2;
@@ -275,8 +282,8 @@ TEST_F(DesktopRemoteTest, ControlsTheSimulatedPlayerAndFollowsIt) {
         std::unique_ptr<CResponseMessage> response;
         std::vector<std::string> rows;
         if (m_link.SendAndWait(*request, response) == 0) {
-            if (auto* r = client::ResponseAs<CPlaylistItemsResponse>(
-                    response, msg::GetPlaylistItemsResponse))
+            if (auto* r = client::ResponseAs<CPlaylistItemsResponse>(response,
+                                                                     msg::GetPlaylistItemsResponse))
                 rows = r->Body().items;
         }
         return rows;
@@ -285,7 +292,11 @@ TEST_F(DesktopRemoteTest, ControlsTheSimulatedPlayerAndFollowsIt) {
     ASSERT_EQ(before.size(), 3u);
     const skin::Rect& editor = m_skin.FindWindowComponent("playlist.editor")->rect;
     m_window.Drag(editor.left + 60, editor.top + 8, editor.left + 60, editor.bottom - 12);
-    EXPECT_TRUE(WaitUntil([&] { return items() == std::vector<std::string>{before[1], before[2], before[0]}; }, 5000))
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return items() == std::vector<std::string>{before[1], before[2], before[0]};
+        },
+        5000))
         << "reorder by drag";
     m_window.Key("alt+m");
     ASSERT_TRUE(WaitUntil([&] { return OnDeck(); }, 5000));
@@ -300,7 +311,10 @@ TEST_F(DesktopRemoteTest, ControlsTheSimulatedPlayerAndFollowsIt) {
     m_link.Disconnect();
     qrm.Stop();
     EXPECT_TRUE(WaitUntil(
-        [&] { return TitleShows(client::kReconnectingText) || TitleShows(client::kNetworkDisconnectedText); },
+        [&] {
+            return TitleShows(client::kReconnectingText) ||
+                   TitleShows(client::kNetworkDisconnectedText);
+        },
         10000))
         << "no reconnecting status";
     Shot("reconnecting");
@@ -376,7 +390,8 @@ TEST_F(DesktopRemoteTest, DocumentationScreenshots) {
 TEST_F(DesktopRemoteTest, DrivesARealMpd) {
     test::CMpdInstance* mpd = test::CMpdInstance::Shared();
     ASSERT_NE(mpd, nullptr) << "no music folder or no mpd";
-    mpd->Command("command_list_begin\nclear\nstop\nrandom 0\nsetvol 50\nadd \"\"\ncommand_list_end");
+    mpd->Command(
+        "command_list_begin\nclear\nstop\nrandom 0\nsetvol 50\nadd \"\"\ncommand_list_end");
     test::CQrmProcess qrm;
     qrm.SetConfig("PlayerType", "MPD");
     qrm.SetConfig("MPD\\Host", mpd->Host());
@@ -397,7 +412,8 @@ TEST_F(DesktopRemoteTest, DrivesARealMpd) {
     const skin::Rect& volume = Rect("volumebar.back");
     const int vy = (volume.top + volume.bottom) / 2;
     m_window.Drag(volume.left + volume.Width() / 10, vy, volume.left + volume.Width() * 4 / 5, vy);
-    EXPECT_TRUE(WaitUntil([&] { return std::abs(std::atoi(mpd->Status("volume").c_str()) - 80) <= 2; }, 5000))
+    EXPECT_TRUE(WaitUntil(
+        [&] { return std::abs(std::atoi(mpd->Status("volume").c_str()) - 80) <= 2; }, 5000))
         << mpd->Status("volume");
     Click("shuffle", face::kScreenMain);
     EXPECT_TRUE(status("random", "1"));

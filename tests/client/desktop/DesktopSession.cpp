@@ -20,8 +20,8 @@ extern char** environ;
 namespace vantor::test {
 
 bool ChildProcess::Start(const std::vector<std::string>& argv,
-                         const std::map<std::string, std::string>& env,
-                         const std::string& logPath, int keepFd) {
+                         const std::map<std::string, std::string>& env, const std::string& logPath,
+                         int keepFd) {
     Stop();
     std::map<std::string, std::string> merged;
     for (char** e = environ; *e; ++e) {
@@ -84,10 +84,9 @@ bool VirtualDisplay::Start(int width, int height) {
     int fds[2];
     if (::pipe(fds) != 0) return false;
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    const bool started = m_server.Start(
-        {"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
-         "-nolisten", "tcp", "-noreset"},
-        {}, "/dev/null", fds[1]);
+    const bool started = m_server.Start({"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]),
+                                         "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
+                                        {}, "/dev/null", fds[1]);
     ::close(fds[1]);
     std::string number;
     if (started) {
@@ -193,8 +192,9 @@ void RemoteWindow::Click(int x, int y) const {
 }
 
 void RemoteWindow::Drag(int x1, int y1, int x2, int y2) const {
-    std::vector<std::string> args = {"mousemove", "--sync", std::to_string(m_faceX + x1),
-                                     std::to_string(m_faceY + y1), "mousedown", "1"};
+    std::vector<std::string> args = {
+        "mousemove", "--sync", std::to_string(m_faceX + x1), std::to_string(m_faceY + y1),
+        "mousedown", "1"};
     for (int step = 1; step <= 4; ++step) {
         const int x = x1 + (x2 - x1) * step / 4;
         const int y = y1 + (y2 - y1) * step / 4;

@@ -12,11 +12,11 @@
 
 #include "client/display/PlayerTexts.h"
 #include "client/display/TitleScroll.h"
-#include "client/link/ConnectView.h"
 #include "client/face/FaceGeometry.h"
 #include "client/face/FacePainter.h"
 #include "client/face/PictureLoader.h"
 #include "client/face/SkinPainter.h"
+#include "client/link/ConnectView.h"
 #include "client/skin/Skin.h"
 
 namespace vantor::face {
@@ -128,9 +128,11 @@ protected:
 };
 
 TEST_F(FacePainterTest, EveryScreenOfTheDefaultSkinRenders) {
-    const std::pair<const char*, int> screens[] = {
-        {kScreenConnect, kStopped}, {kScreenMain, kPlaying},    {kScreenEq, kPaused},
-        {kScreenPlaylist, kPlaying}, {kScreenNowPlaying, kPlaying}};
+    const std::pair<const char*, int> screens[] = {{kScreenConnect, kStopped},
+                                                   {kScreenMain, kPlaying},
+                                                   {kScreenEq, kPaused},
+                                                   {kScreenPlaylist, kPlaying},
+                                                   {kScreenNowPlaying, kPlaying}};
     for (const auto& [screen, playing] : screens) {
         Image image(m_width, m_height);
         FaceState state = Playing();
@@ -155,7 +157,8 @@ TEST_F(FacePainterTest, BarsShowTheirValuesInPixels) {
     Render(image, state);
     image.Save("position-half");
     const int half = bar.Width() / 2;
-    EXPECT_TRUE(Near(image.At(bar.left + half - 2, mid), Accent())) << image.At(bar.left + half - 2, mid);
+    EXPECT_TRUE(Near(image.At(bar.left + half - 2, mid), Accent()))
+        << image.At(bar.left + half - 2, mid);
     EXPECT_FALSE(Near(image.At(bar.left + half + 2, mid), Accent(), 40));
 
     const skin::Rect& volume = Dest("volumebar.back");
@@ -286,7 +289,8 @@ TEST_F(FacePainterTest, TitlesScrollOnlyWhenWiderThanTheirLine) {
     const std::string shortTitle = "Open Window!";  // 12 characters
     ASSERT_EQ(shortTitle.size(), 12u);
     client::TitleScroll scroll;
-    for (int step = 0; step < 200; ++step) EXPECT_FALSE(scroll.Step(m_face.TitleWidth(shortTitle), box));
+    for (int step = 0; step < 200; ++step)
+        EXPECT_FALSE(scroll.Step(m_face.TitleWidth(shortTitle), box));
     EXPECT_EQ(scroll.Offset(), 0);
 
     const int wide = m_face.TitleWidth(Playing().titleLine);

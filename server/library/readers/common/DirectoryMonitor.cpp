@@ -7,7 +7,6 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
-
 namespace vantor {
 
 namespace {
