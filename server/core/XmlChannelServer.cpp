@@ -40,11 +40,11 @@ int CXmlChannelServer::Start() {
     if (m_started) Stop();
     int port = m_context.config.GetInt("Ports\\XMLChannel", kDefaultPort);
     log.LogNormal("Initializing XML channel (port %d)", port);
-    m_limits.sendDeadline = std::chrono::milliseconds(
-        std::max(1, m_context.config.GetInt("XMLChannel\\SendDeadlineMs", kDefaultSendDeadlineMs)));
-    m_limits.firstDocument =
-        std::chrono::seconds(std::max(1, m_context.config.GetInt("XMLChannel\\FirstDocumentSeconds",
-                                                                 kDefaultFirstDocumentSeconds)));
+    m_limits.sendDeadline = std::chrono::milliseconds(std::max(
+        1, m_context.config.GetInt("XMLChannel\\SendDeadlineMs", kDefaultSendDeadlineMs)));
+    m_limits.firstDocument = std::chrono::seconds(std::max(
+        1, m_context.config.GetInt("XMLChannel\\FirstDocumentSeconds",
+                                   kDefaultFirstDocumentSeconds)));
     m_startFailure.clear();
     m_listenSocket = CNetSocket();
     // Address reuse here only lets a restart bind over connections of the previous run that
@@ -53,8 +53,8 @@ int CXmlChannelServer::Start() {
     if (!m_listenSocket.CreateTcp(port, "", true)) {
         const char* reason = std::strerror(errno);
         log.LogCritical("ERROR: Error creating XML channel listen socket.");
-        m_startFailure =
-            "the XML channel cannot listen on port " + std::to_string(port) + ": " + reason;
+        m_startFailure = "the XML channel cannot listen on port " + std::to_string(port) + ": " +
+                         reason;
         log.LogCritical("ERROR: %s", m_startFailure.c_str());
         return -1;
     }

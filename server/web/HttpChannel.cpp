@@ -42,8 +42,8 @@ constexpr size_t kReceiveChunk = 16 * 1024;
 constexpr int kRefusalLogSeconds = 10;
 
 int64_t MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                 std::chrono::steady_clock::now())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               deadline - std::chrono::steady_clock::now())
         .count();
 }
 
@@ -96,8 +96,8 @@ int CHttpChannel::Start() {
         const char* reason = std::strerror(errno);
         m_listenSocket.Close();
         m_context.logger.LogCritical("ERROR: Unable to start HTTP channel");
-        m_startFailure =
-            "the HTTP channel cannot listen on port " + std::to_string(port) + ": " + reason;
+        m_startFailure = "the HTTP channel cannot listen on port " + std::to_string(port) + ": " +
+                         reason;
         m_context.logger.LogCritical("ERROR: %s", m_startFailure.c_str());
         return -1;
     }
@@ -268,18 +268,18 @@ void CHttpChannel::Refuse(CNetSocket socket, const std::string& peer, const std:
     }
     socket.Close();
     const auto now = std::chrono::steady_clock::now();
-    if (m_refusedUnlogged > 0 &&
-        now - m_lastRefusalLog < std::chrono::seconds(kRefusalLogSeconds)) {
+    if (m_refusedUnlogged > 0 && now - m_lastRefusalLog < std::chrono::seconds(kRefusalLogSeconds)) {
         ++m_refusedUnlogged;
         return;
     }
     // A flood of connections must not become a flood of log lines.
-    m_context.logger.LogCritical(
-        "ERROR: Refused an HTTP connection from %s: %s%s", peer.c_str(), why.c_str(),
-        m_refusedUnlogged > 1 ? (" (" + std::to_string(m_refusedUnlogged - 1) +
-                                 " more refused since the last report)")
-                                    .c_str()
-                              : "");
+    m_context.logger.LogCritical("ERROR: Refused an HTTP connection from %s: %s%s", peer.c_str(),
+                                 why.c_str(),
+                                 m_refusedUnlogged > 1
+                                     ? (" (" + std::to_string(m_refusedUnlogged - 1) +
+                                        " more refused since the last report)")
+                                           .c_str()
+                                     : "");
     m_lastRefusalLog = now;
     m_refusedUnlogged = 1;
 }
@@ -293,8 +293,8 @@ void CHttpChannel::Receive(const ConnectionPtr& connection) {
     auto lastRequest = std::chrono::steady_clock::now();
     bool open = true;
     while (open && !connection->IsClosed()) {
-        const int waited =
-            WaitForRequestBytes(*connection, reader.Buffered() > 0, requestStart, lastRequest);
+        const int waited = WaitForRequestBytes(*connection, reader.Buffered() > 0, requestStart,
+                                               lastRequest);
         if (waited == 0) break;
         if (waited < 0) {
             open = false;

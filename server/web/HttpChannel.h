@@ -80,10 +80,9 @@ private:
     void RefuseAndClose(CHttpConnection& connection, std::string_view status);
     // Waits until request bytes can be read, within the request or idle deadline: 1 when
     // they can, 0 when the connection ended, -1 when a deadline closed it.
-    int WaitForRequestBytes(
-        CHttpConnection& connection, bool partial,
-        const std::optional<std::chrono::steady_clock::time_point>& requestStart,
-        std::chrono::steady_clock::time_point lastRequest);
+    int WaitForRequestBytes(CHttpConnection& connection, bool partial,
+                            const std::optional<std::chrono::steady_clock::time_point>& requestStart,
+                            std::chrono::steady_clock::time_point lastRequest);
     void MonitorPass();
     void AddressLoop();
     void UpdateWebAccess(const std::string& address);

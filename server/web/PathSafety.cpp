@@ -34,7 +34,7 @@ FileResolution ResolveInsideFolder(const std::string& folder, const std::string&
     if (::realpath(path.c_str(), real) == nullptr) return FileResolution::kMissing;
     resolved = real;
     return resolved.compare(0, realFolder.size(), realFolder) == 0 ? FileResolution::kInside
-                                                                   : FileResolution::kOutside;
+                                                                  : FileResolution::kOutside;
 }
 
 }  // namespace vantor

@@ -7,6 +7,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+
 namespace vantor {
 
 namespace {
