@@ -19,6 +19,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "bench/BenchSupport.h"
 #include "server/core/ConfigStore.h"
 #include "server/core/Logger.h"
 #include "server/library/MediaLibrary.h"
@@ -32,27 +33,13 @@ namespace vantor {
 namespace {
 
 std::string BenchFolder() {
-    static const std::string folder = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vantor-libbench-XXXXXX").string();
-        return std::string(mkdtemp(pattern.data())) + "/";
-    }();
-    return folder;
+    return bench::BenchFolder("vantor-libbench-");
 }
 
-// Resets the kernel's peak-RSS mark so that the next reading is the peak of what follows.
-void ResetPeakMemory() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
+using bench::ResetPeakMemory;
 
 double PeakMemoryMiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-    }
-    return 0;
+    return bench::MemoryMiB();
 }
 
 std::string LibraryFile(int tracks) {

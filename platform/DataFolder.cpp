@@ -30,6 +30,29 @@ std::string WithSlash(std::string path) {
 
 }  // namespace
 
+std::string GetSpecialFolder(int number) {
+    struct Mapping {
+        int number;
+        const char* variable;  // null: none
+        const char* underHome;
+    };
+    static constexpr Mapping kMappings[] = {
+        {0, "XDG_DESKTOP_DIR", "/Desktop"},     {5, "XDG_DOCUMENTS_DIR", "/Documents"},
+        {14, "XDG_VIDEOS_DIR", "/Videos"},      {16, "XDG_DESKTOP_DIR", "/Desktop"},
+        {26, "XDG_DATA_HOME", "/.local/share"}, {28, "XDG_DATA_HOME", "/.local/share"},
+        {39, "XDG_PICTURES_DIR", "/Pictures"},  {40, nullptr, ""},
+    };
+    if (number == 13) return GetMusicFolder();
+    for (const Mapping& mapping : kMappings) {
+        if (mapping.number != number) continue;
+        std::string folder = mapping.variable ? EnvText(mapping.variable) : std::string();
+        if (folder.empty()) folder = HomeFolder() + mapping.underHome;
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        return folder;
+    }
+    return "";
+}
+
 bool MakeFolders(const std::string& path) {
     if (path.empty()) return false;
     for (size_t pos = 1; pos <= path.size(); ++pos) {

@@ -68,6 +68,57 @@ void AppendUtf8(char32_t cp, std::string& out) {
     }
 }
 
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+    auto unit = [&](size_t i) -> char32_t {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? (a << 8 | b) : (b << 8 | a);
+    };
+    std::string out;
+    out.reserve(bytes.size());
+    const size_t units = bytes.size() / 2;
+    for (size_t i = 0; i < units; ++i) {
+        char32_t cp = unit(2 * i);
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units) {
+            const char32_t low = unit(2 * i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xFFFD;
+        AppendUtf8(cp, out);
+    }
+    return out;
+}
+
+std::string Utf8ToUtf16(std::string_view text, bool bigEndian) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    auto put = [&](char32_t unit) {
+        const auto hi = static_cast<char>(unit >> 8);
+        const auto lo = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? hi : lo;
+        out += bigEndian ? lo : hi;
+    };
+    for (size_t pos = 0; pos < text.size();) {
+        char32_t cp = 0;
+        size_t length = DecodeUtf8(text, pos, cp);
+        if (length == 0) {
+            cp = static_cast<unsigned char>(text[pos]);
+            length = 1;
+        }
+        pos += length;
+        if (cp >= 0x10000) {
+            put(0xD800 + ((cp - 0x10000) >> 10));
+            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            put(cp);
+        }
+    }
+    return out;
+}
+
 std::string PercentDecode(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -82,6 +133,61 @@ std::string PercentDecode(std::string_view text) {
             }
         }
         out.push_back(text[i]);
+    }
+    return out;
+}
+
+namespace {
+
+// Decodes the reference at text[pos] ('&'); returns its length, 0 when it is not one.
+size_t DecodeReference(std::string_view text, size_t pos, std::string& out) {
+    static const struct {
+        std::string_view name;
+        char value;
+    } kNamed[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    for (const auto& named : kNamed) {
+        if (text.substr(pos, named.name.size()) == named.name) {
+            out += named.value;
+            return named.name.size();
+        }
+    }
+    if (pos + 1 >= text.size() || text[pos + 1] != '#') return 0;
+    size_t i = pos + 2;
+    bool hex = i < text.size() && (text[i] == 'x' || text[i] == 'X');
+    if (hex) ++i;
+    char32_t value = 0;
+    size_t digits = 0;
+    for (; i < text.size() && digits < 8; ++i, ++digits) {
+        int digit =
+            hex ? HexDigitValue(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
+        if (digit < 0) break;
+        value = value * (hex ? 16 : 10) + static_cast<char32_t>(digit);
+    }
+    if (digits == 0 || i >= text.size() || text[i] != ';') return 0;
+    if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) value = 0xFFFD;
+    AppendUtf8(value, out);
+    return i + 1 - pos;
+}
+
+}  // namespace
+
+std::string DecodeXmlEntities(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t amp = text.find('&', pos);
+        if (amp == std::string_view::npos) {
+            out.append(text.substr(pos));
+            break;
+        }
+        out.append(text.substr(pos, amp - pos));
+        size_t used = DecodeReference(text, amp, out);
+        if (used == 0) {
+            out += '&';
+            used = 1;
+        }
+        pos = amp + used;
     }
     return out;
 }

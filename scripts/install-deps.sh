@@ -8,6 +8,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev sqlite3 libcurl4-openssl-dev libssl-dev libmpdclient-dev
   mpd mpc ffmpeg
+  libsystemd-dev libtag1-dev libavahi-client-dev
+  mpv mpv-mpris playerctl dbus-daemon avahi-daemon
   wrk nginx-light chromium iproute2
   xvfb xauth
   libgtkmm-3.0-dev libgtk-3-dev libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev libdevil-dev

@@ -2,7 +2,7 @@
 # Installs what is missing, builds everything and runs every test:
 #   1. the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer,
 #   2. the threaded tests again under ThreadSanitizer,
-#   3. the protocol fuzzer for a fixed time.
+#   3. every fuzzer for a fixed time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -3,6 +3,7 @@
 #include "server/core/ConfigStore.h"
 #include "server/core/ServerContext.h"
 #include "server/library/readers/itunes/ITunesMediaReader.h"
+#include "server/library/readers/winamp/WinampMediaReader.h"
 
 #include <map>
 #include <mutex>
@@ -39,6 +40,9 @@ std::unique_ptr<IMediaReader> CreateMediaReader(int playerType, CServerContext& 
     if (playerType == kPlayerITunes) {
         return std::make_unique<CITunesMediaReader>(
             context.logger, context.config, context.config.GetString("Paths\\iTunesXML", ""));
+    }
+    if (playerType == kPlayerWinamp) {
+        return std::make_unique<CWinampMediaReader>(context.logger, context.config.GetWinampPath());
     }
     return nullptr;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,8 +12,8 @@
 #include <gtest/gtest.h>
 
 #include "protocol/Xml.h"
+#include "tests/support/LibraryTestClient.h"
 #include "tests/support/QrmProcess.h"
-#include "tests/support/TestClients.h"
 
 namespace vantor::test {
 namespace {
@@ -53,28 +54,14 @@ std::string Library(bool withExtraTrack) {
            "\t\t\t</array>\n\t\t</dict>\n\t</array>\n</dict>\n</plist>\n";
 }
 
-struct Entry {
-    int32_t id;
-    std::string type;
-    std::string name;
-};
+using Entry = CLibraryTestClient::Entry;
 
 std::vector<Entry> Results(const std::string& doc) {
-    std::vector<Entry> entries;
-    size_t cursor = 0;
-    for (;;) {
-        std::string item = GetElementTextAt(doc, "result", cursor);
-        if (item.empty()) break;
-        entries.push_back({GetElementInt(item, "id"), GetElementText(item, "type"),
-                           GetElementText(item, "name")});
-    }
-    return entries;
+    return CLibraryTestClient::Results(doc);
 }
 
 std::vector<std::string> Names(const std::string& doc) {
-    std::vector<std::string> names;
-    for (const Entry& e : Results(doc)) names.push_back(e.name);
-    return names;
+    return CLibraryTestClient::Names(doc);
 }
 
 class ITunesLibraryTest : public ::testing::Test {
@@ -90,43 +77,18 @@ protected:
         ASSERT_TRUE(m_client.Connect(m_qrm.XmlPort()));
     }
 
-    // Sends a request and returns the first document with the expected root, skipping
-    // broadcasts that arrive in between; empty on timeout.
     std::string Ask(const std::string& request, const std::string& responseRoot) {
-        if (!m_client.SendDocument(request)) return {};
-        for (int i = 0; i < 20; ++i) {
-            auto doc = m_client.ReadDocument(10000);
-            if (!doc) return {};
-            if (GetRootElementName(*doc) == responseRoot) return *doc;
-            m_seen.push_back(*doc);
-        }
-        return {};
+        return m_client.Ask(request, responseRoot);
     }
-
-    std::string Browse(const std::string& path) {
-        return Ask("<BrowseLibraryRequest><requestId>" + std::to_string(++m_requestId) +
-                       "</requestId><path>" + XmlEscape(path) + "</path></BrowseLibraryRequest>",
-                   "BrowseLibraryResponse");
-    }
-
-    // The first indexing runs in the background; until it ends the root answers 21.
-    // Afterwards whatever the server announced meanwhile is read and set aside.
-    bool WaitUntilIndexed() {
-        for (int i = 0; i < 400; ++i) {
-            if (GetElementInt(Browse("\\"), "returnCode") == 0) {
-                while (auto doc = m_client.ReadDocument(1000)) m_seen.push_back(*doc);
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
+    std::string Browse(const std::string& path) { return m_client.Browse(path); }
+    bool WaitUntilIndexed() { return m_client.WaitUntilIndexed(); }
+    std::optional<std::string> ReadDocument(int timeoutMs) {
+        return m_client.Xml().ReadDocument(timeoutMs);
     }
 
     CQrmProcess m_qrm;
-    CXmlTestClient m_client;
+    CLibraryTestClient m_client;
     std::string m_libraryPath;
-    std::vector<std::string> m_seen;
-    int m_requestId = 0;
 };
 
 TEST_F(ITunesLibraryTest, BrowsesSearchesAndFetchesTheIndexedLibrary) {
@@ -193,7 +155,7 @@ TEST_F(ITunesLibraryTest, AChangedLibraryFileIsReindexedAndAnnounced) {
 
     bool announced = false;
     for (int i = 0; i < 30 && !announced; ++i) {
-        auto doc = m_client.ReadDocument(1000);
+        auto doc = ReadDocument(1000);
         announced = doc && GetRootElementName(*doc) == "MediaLibraryChangedEvent";
     }
     ASSERT_TRUE(announced);

@@ -65,6 +65,16 @@ std::vector<CTrack> ReadPlaylistFile(const std::string& path) {
     return tracks;
 }
 
+void CSimPlayer::AddKnownTrack(CTrack track) {
+    std::string path = track.path;
+    m_known[path] = std::move(track);
+}
+
+CTrack CSimPlayer::TrackFor(const std::string& path) const {
+    auto known = m_known.find(path);
+    return known != m_known.end() ? known->second : TrackForFile(path);
+}
+
 std::string CSimPlayer::DisplayTitle(const CTrack& track) {
     if (track.tagged) {
         return track.artist.empty() ? track.title : track.artist + " - " + track.title;

@@ -5,6 +5,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,11 @@ public:
     void SetPosition(int32_t index);
     const CTrack* Current() const;
     const CTrack* FindByPath(const std::string& path) const;
+    // Tags of files the player knows from its media library: a file added by name later
+    // shows them, as the real player reads a file's tags.
+    void AddKnownTrack(CTrack track);
+    // The track for a file added by name: its known tags, or none.
+    CTrack TrackFor(const std::string& path) const;
     void SetCurrentRating(int32_t stars);
     RemoteAddress PathAddress(int32_t index) const;
     RemoteAddress TitleAddress(int32_t index) const;
@@ -81,6 +87,7 @@ private:
     void StartAt(int32_t milliseconds);
 
     CProcessMemoryArena& m_memory;
+    std::map<std::string, CTrack> m_known;
     std::vector<CEntry> m_entries;
     int32_t m_position = 0;
     State m_state = kStopped;

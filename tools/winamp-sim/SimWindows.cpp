@@ -205,7 +205,7 @@ int32_t CMainWindow::OnCopyData(uint32_t dataId, std::string_view data) {
     if (path.empty()) {
         return 0;
     }
-    m_player.Add(TrackForFile(path));
+    m_player.Add(m_player.TrackFor(path));
     return 1;
 }
 
@@ -226,7 +226,7 @@ int32_t CPlaylistEditorWindow::OnCopyData(uint32_t dataId, std::string_view data
     if (path.empty()) {
         return 0;
     }
-    m_player.Add(TrackForFile(path), index);
+    m_player.Add(m_player.TrackFor(path), index);
     return 1;
 }
 

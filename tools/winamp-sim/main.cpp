@@ -2,14 +2,21 @@
 // library windows and answers their messages over an in-memory player, so that the adapter
 // drives a separate program exactly as it drives the real one.
 //
-//   winamp-sim [--playlist FILE] [--no-library] [--windows-dir DIR] [--idle-exit SECONDS]
+//   winamp-sim [--playlist FILE] [--no-library] [--demo-library] [--windows-dir DIR]
+//              [--idle-exit SECONDS]
 //
-// Without --playlist it loads "winamp.m3u" beside its own path when there is one. It quits
+// Without --playlist it loads "winamp.m3u" beside its own path when there is one. With
+// --demo-library it writes a media library of 500 records and 12 playlists into its folder
+// ("Plugins/ml", "Plugins/gen_ml.ini") unless one is there, and shows the tags of those
+// records for files added by name (so does the environment value
+// VANTOR_WINAMP_SIM_DEMO_LIBRARY, for a simulator that the server starts). It quits
 // on SIGTERM or SIGINT, on a close message to its main window, when its socket files are
 // removed, and after SECONDS without any request when --idle-exit (or the environment value
 // VANTOR_WINAMP_SIM_IDLE_EXIT) is given.
 
+#include "platform/DataFolder.h"
 #include "platform/WindowPublisher.h"
+#include "tools/winamp-libgen/WinampLibraryWriter.h"
 #include "tools/winamp-sim/SimPlayer.h"
 #include "tools/winamp-sim/SimWindows.h"
 
@@ -21,6 +28,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -30,10 +38,35 @@ void OnSignal(int) {
     g_stop = true;
 }
 
+// Writes the demo library into the player's folder unless it has one, and gives the tags of
+// its records. The same options always give the same library.
+std::vector<vantor::winampsim::CTrack> DemoLibrary(const std::string& folder) {
+    vantor::tools::WinampLibraryOptions options;
+    options.records = 500;
+    options.playlists = 12;
+    options.musicFolder = vantor::GetMusicFolder();
+    if (::access((folder + "/Plugins/ml/main.dat").c_str(), F_OK) != 0 &&
+        !vantor::tools::WriteWinampLibrary(options, folder)) {
+        std::fprintf(stderr, "winamp-sim: cannot write the demo library into %s\n", folder.c_str());
+    }
+    std::vector<vantor::winampsim::CTrack> tracks;
+    for (const auto& record : vantor::tools::WinampLibraryTracks(options)) {
+        vantor::winampsim::CTrack track;
+        track.path = record.path;
+        track.title = record.title;
+        track.artist = record.artist;
+        track.album = record.album;
+        track.video = record.video;
+        track.tagged = true;
+        tracks.push_back(std::move(track));
+    }
+    return tracks;
+}
+
 void Usage() {
     std::fprintf(stderr,
-                 "usage: winamp-sim [--playlist FILE] [--no-library] [--windows-dir DIR] "
-                 "[--idle-exit SECONDS]\n");
+                 "usage: winamp-sim [--playlist FILE] [--no-library] [--demo-library] "
+                 "[--windows-dir DIR] [--idle-exit SECONDS]\n");
 }
 
 }  // namespace
@@ -46,6 +79,7 @@ int main(int argc, char** argv) {
     std::string playlist;
     std::string windowsDir;
     bool library = true;
+    bool demoLibrary = std::getenv("VANTOR_WINAMP_SIM_DEMO_LIBRARY") != nullptr;
     int idleExit = 0;
     if (const char* idle = std::getenv("VANTOR_WINAMP_SIM_IDLE_EXIT")) {
         idleExit = std::atoi(idle);
@@ -60,15 +94,18 @@ int main(int argc, char** argv) {
             idleExit = std::atoi(argv[++i]);
         } else if (arg == "--no-library") {
             library = false;
+        } else if (arg == "--demo-library") {
+            demoLibrary = true;
         } else {
             Usage();
             return 2;
         }
     }
+    const size_t slash = self.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string(".") : self.substr(0, slash);
     if (playlist.empty()) {
-        const size_t slash = self.rfind('/');
-        const std::string candidate =
-            (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/winamp.m3u";
+        const std::string candidate = folder + "/winamp.m3u";
         if (::access(candidate.c_str(), R_OK) == 0) {
             playlist = candidate;
         }
@@ -82,6 +119,9 @@ int main(int argc, char** argv) {
 
     CWindowPublisher publisher(windowsDir);
     CSimPlayer player(publisher.Memory());
+    if (demoLibrary) {
+        for (CTrack& track : DemoLibrary(folder)) player.AddKnownTrack(std::move(track));
+    }
     for (CTrack& track : ReadPlaylistFile(playlist)) {
         player.Add(std::move(track));
     }

@@ -9,10 +9,6 @@ namespace vantor::itunes {
 // The plain-text scanning of iTunes library property lists. None of these build a document
 // tree: they look for fixed markup in one dictionary's text.
 
-// &amp; &lt; &gt; &quot; &apos; and numeric references (&#38; &#x26;) to their characters,
-// numeric ones encoded as UTF-8.
-std::string DecodeEntities(std::string_view text);
-
 // The text of the value element after "<key>K</key>", entities decoded; empty when missing.
 std::string GetValue(std::string_view dict, std::string_view key);
 
