@@ -215,7 +215,9 @@ void MainFrame::ShowMessage(const std::string& text, const std::string& title) {
         auto* dialog =
             new Gtk::MessageDialog(*this, text, false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_OK, false);
         dialog->set_title(title);
-        dialog->signal_response().connect([dialog](int) { delete dialog; });
+        // Deleted once its own signal has returned.
+        dialog->signal_response().connect(
+            [dialog](int) { Glib::signal_idle().connect_once([dialog] { delete dialog; }); });
         dialog->show();
     });
 }

@@ -203,9 +203,9 @@ TEST_F(DesktopRemoteTest, ControlsTheSimulatedPlayerAndFollowsIt) {
         return s ? s->Body().playingState : -1;
     };
     Click("play", face::kScreenMain);
-    EXPECT_TRUE(WaitUntil([&] { return state() == kPlaying; }, 5000)) << "play";
+    EXPECT_TRUE(WaitUntil([&] { return state() == kPlaying; }, 10000)) << "play";
     Click("pause", face::kScreenMain);
-    EXPECT_TRUE(WaitUntil([&] { return state() == kPaused; }, 5000)) << "pause";
+    EXPECT_TRUE(WaitUntil([&] { return state() == kPaused; }, 10000)) << "pause";
     Click("next", face::kScreenMain);
     EXPECT_TRUE(WaitUntil(
         [&] {
@@ -213,7 +213,7 @@ TEST_F(DesktopRemoteTest, ControlsTheSimulatedPlayerAndFollowsIt) {
             auto* p = client::ResponseAs<CPositionResponse>(r, msg::GetPlaylistPositionResponse);
             return p && p->Body().position == 1;
         },
-        5000))
+        10000))
         << "next";
     Shot("main");
 
@@ -221,7 +221,7 @@ TEST_F(DesktopRemoteTest, ControlsTheSimulatedPlayerAndFollowsIt) {
     const skin::Rect& volume = Rect("volumebar.back");
     const int vy = (volume.top + volume.bottom) / 2;
     m_window.Drag(volume.left + volume.Width() / 10, vy, volume.left + volume.Width() * 4 / 5, vy);
-    EXPECT_TRUE(WaitUntil([&] { return std::abs(Volume() - 80) <= 1; }, 5000)) << Volume();
+    EXPECT_TRUE(WaitUntil([&] { return std::abs(Volume() - 80) <= 1; }, 10000)) << Volume();
 
     Click("shuffle", face::kScreenMain);
     EXPECT_TRUE(WaitUntil(
@@ -230,7 +230,7 @@ TEST_F(DesktopRemoteTest, ControlsTheSimulatedPlayerAndFollowsIt) {
             auto* s = client::ResponseAs<CShuffleStateResponse>(r, msg::GetShuffleStateResponse);
             return s && s->Body().shuffleState;
         },
-        5000))
+        10000))
         << "shuffle";
 
     // Seek: a click half-way along the position bar (the track is 187 s long).
@@ -242,7 +242,7 @@ TEST_F(DesktopRemoteTest, ControlsTheSimulatedPlayerAndFollowsIt) {
             auto* p = client::ResponseAs<CPositionResponse>(r, msg::GetPlayPositionResponse);
             return p && std::abs(p->Body().position - 93) <= 3;
         },
-        5000))
+        10000))
         << "seek";
 
     // Another client's volume is drawn: the fill ends near a fifth of the bar.
@@ -252,14 +252,14 @@ TEST_F(DesktopRemoteTest, ControlsTheSimulatedPlayerAndFollowsIt) {
             return Near(FacePixel(volume.left + volume.Width() * 15 / 100, vy), kAccent) &&
                    !Near(FacePixel(volume.left + volume.Width() * 30 / 100, vy), kAccent);
         },
-        5000))
+        10000))
         << "volume set elsewhere not drawn";
 
     // The equaliser: its screen from the header bar, then the first band dragged to the top.
     m_window.Key("alt+e");
     ASSERT_TRUE(WaitUntil(
         [&] { return Near(FacePixel(Rect("eq").left + 20, Rect("eq").top + 60), 0x1f232b, 6); },
-        5000));
+        10000));
     Shot("eq");
     const skin::Rect& band = Rect("eq.bar01");
     const int bx = (band.left + band.right) / 2;
@@ -270,11 +270,11 @@ TEST_F(DesktopRemoteTest, ControlsTheSimulatedPlayerAndFollowsIt) {
             auto* eq = client::ResponseAs<CEqResponse>(r, msg::GetEqResponse);
             return eq && eq->Body().bands[0] >= 95;
         },
-        5000))
+        10000))
         << "equaliser";
 
     m_window.Key("alt+l");
-    ASSERT_TRUE(WaitUntil([&] { return !OnDeck(); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return !OnDeck(); }, 10000));
     Shot("playlist");
     // The editor's rows are reordered by dragging: the first row dropped below the last.
     auto items = [&] {
@@ -296,16 +296,16 @@ TEST_F(DesktopRemoteTest, ControlsTheSimulatedPlayerAndFollowsIt) {
         [&] {
             return items() == std::vector<std::string>{before[1], before[2], before[0]};
         },
-        5000))
+        10000))
         << "reorder by drag";
     m_window.Key("alt+m");
-    ASSERT_TRUE(WaitUntil([&] { return OnDeck(); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return OnDeck(); }, 10000));
     Click("nowplaying", face::kScreenMain);
-    ASSERT_TRUE(WaitUntil([&] { return !OnDeck(); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return !OnDeck(); }, 10000));
     Shot("nowplaying");
     // A click on empty space returns to the screen shown before.
     m_window.Click(8, 8);
-    ASSERT_TRUE(WaitUntil([&] { return OnDeck(); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return OnDeck(); }, 10000));
 
     // The server goes away: the remote says so and reconnects once it is back.
     m_link.Disconnect();
@@ -403,7 +403,7 @@ TEST_F(DesktopRemoteTest, DrivesARealMpd) {
     ASSERT_TRUE(WaitUntil([&] { return OnDeck(); }, 20000)) << "no main screen";
 
     auto status = [&](const char* key, const std::string& want) {
-        return WaitUntil([&] { return mpd->Status(key) == want; }, 5000);
+        return WaitUntil([&] { return mpd->Status(key) == want; }, 10000);
     };
     Click("play", face::kScreenMain);
     EXPECT_TRUE(status("state", "play")) << mpd->Status("state");
@@ -413,7 +413,7 @@ TEST_F(DesktopRemoteTest, DrivesARealMpd) {
     const int vy = (volume.top + volume.bottom) / 2;
     m_window.Drag(volume.left + volume.Width() / 10, vy, volume.left + volume.Width() * 4 / 5, vy);
     EXPECT_TRUE(WaitUntil(
-        [&] { return std::abs(std::atoi(mpd->Status("volume").c_str()) - 80) <= 2; }, 5000))
+        [&] { return std::abs(std::atoi(mpd->Status("volume").c_str()) - 80) <= 2; }, 10000))
         << mpd->Status("volume");
     Click("shuffle", face::kScreenMain);
     EXPECT_TRUE(status("random", "1"));
@@ -428,7 +428,7 @@ TEST_F(DesktopRemoteTest, DrivesARealMpd) {
             return Near(FacePixel(volume.left + volume.Width() * 25 / 100, vy), kAccent) &&
                    !Near(FacePixel(volume.left + volume.Width() * 40 / 100, vy), kAccent);
         },
-        5000))
+        10000))
         << "volume set at the player not drawn";
     mpd->Command("command_list_begin\nclear\nstop\nrandom 0\ncommand_list_end");
 }

@@ -354,5 +354,41 @@ TEST_F(FacePainterTest, TimeDisplayShowsRemainingTimeWithHours) {
     EXPECT_FALSE(inked(b));
 }
 
+TEST(GeneratedSkinsTest, EverySkinLoadsWithItsBitmapsAndPreview) {
+    for (const char* name : {"default", "daylight"}) {
+        skin::Skin normal;
+        skin::Skin vga;
+        ASSERT_TRUE(normal.Load(kSkinsRoot + "/skins/" + name + "/" + name + ".xml")) << name;
+        ASSERT_TRUE(vga.Load(kSkinsRoot + "/skins_vga/" + name + "/" + name + ".xml")) << name;
+        // The VGA skin is the same layout at twice the size.
+        ASSERT_EQ(normal.Components().size(), vga.Components().size());
+        for (size_t i = 0; i < normal.Components().size(); ++i) {
+            const skin::Rect& a = normal.Components()[i].norm.destination;
+            const skin::Rect& b = vga.Components()[i].norm.destination;
+            EXPECT_EQ(b, (skin::Rect{a.left * 2, a.top * 2, a.right * 2, a.bottom * 2}))
+                << name << " " << normal.Components()[i].name;
+        }
+        EXPECT_EQ(vga.GlyphWidth(), normal.GlyphWidth() * 2);
+        // Every state's picture lies inside its decoded bitmap.
+        SkinImages images(normal);
+        for (const skin::Component& c : normal.Components()) {
+            for (const skin::ComponentState* state : {&c.norm, &c.hover, &c.push}) {
+                if (!state->present) continue;
+                cairo_surface_t* bitmap = images.Get(state->bitmap);
+                ASSERT_NE(bitmap, nullptr) << name << " " << c.name;
+                EXPECT_LE(state->source.right, cairo_image_surface_get_width(bitmap)) << c.name;
+                EXPECT_LE(state->source.bottom, cairo_image_surface_get_height(bitmap)) << c.name;
+            }
+        }
+        // The preview (written by the generator's own GIF encoder) decodes at half size.
+        const SurfaceHandle preview = LoadPicture(normal.Folder() + name + ".gif");
+        ASSERT_TRUE(preview) << name;
+        const skin::Rect& main = normal.FindComponent("main")->norm.destination;
+        EXPECT_EQ(preview.Width(), main.Width() / 2);
+        EXPECT_EQ(preview.Height(), main.Height() / 2);
+        EXPECT_TRUE(LoadPicture(normal.Folder() + "no_artwork.png"));
+    }
+}
+
 }  // namespace
 }  // namespace vantor::face
