@@ -8,6 +8,30 @@
 
 namespace vantor::skingen {
 
+namespace {
+
+// A button's three states from one painter maker (face, ink, outlined): accent faces for a
+// primary button; else plain faces, pushed in the accent or in the pushed face.
+ComponentSpec Button(const Palette& pal, ComponentSpec spec, const Colour& under, bool primary,
+                     const std::function<StatePainter(const Colour&, const Colour&, bool)>& state,
+                     bool accentPush) {
+    if (primary) {
+        spec.norm = state(pal.accent, pal.onAccent, false);
+        spec.hover = state(pal.accentHover, pal.onAccent, false);
+        spec.push = state(pal.accentPush, pal.onAccent, false);
+    } else {
+        spec.norm = state(pal.button, pal.text, true);
+        spec.hover = state(pal.buttonHover, pal.text, true);
+        spec.push = accentPush ? state(pal.accent, pal.onAccent, false)
+                               : state(pal.buttonPush, pal.accent, true);
+    }
+    spec.keyed = true;
+    spec.under = under;
+    return spec;
+}
+
+}  // namespace
+
 StatePainter Painters::Card(double radius) const {
     const Palette& pal = p;
     return [&pal, radius](cairo_t* cr, double w, double h) {
@@ -27,7 +51,7 @@ StatePainter Painters::Plain(const Colour& c) const {
 ComponentSpec Painters::RoundButton(const std::string& name, const std::string& mode, Box box,
                                     Icon icon, bool primary, const Colour& under) const {
     const Palette& pal = p;
-    auto state = [&pal, icon, primary](const Colour& face, const Colour& ink, bool ring) {
+    auto state = [&pal, icon](const Colour& face, const Colour& ink, bool ring) {
         return [=, &pal](cairo_t* cr, double w, double h) {
             const double r = std::min(w, h) / 2;
             FillCircle(cr, w / 2, h / 2, r - 0.5, face);
@@ -40,19 +64,7 @@ ComponentSpec Painters::RoundButton(const std::string& name, const std::string& 
             icon(cr, w / 2, h / 2, r * 0.78, ink);
         };
     };
-    ComponentSpec spec = MakeSpec(name, mode, box);
-    if (primary) {
-        spec.norm = state(pal.accent, pal.onAccent, false);
-        spec.hover = state(pal.accentHover, pal.onAccent, false);
-        spec.push = state(pal.accentPush, pal.onAccent, false);
-    } else {
-        spec.norm = state(pal.button, pal.text, true);
-        spec.hover = state(pal.buttonHover, pal.text, true);
-        spec.push = state(pal.accent, pal.onAccent, false);
-    }
-    spec.keyed = true;
-    spec.under = under;
-    return spec;
+    return Button(pal, MakeSpec(name, mode, box), under, primary, state, true);
 }
 
 ComponentSpec Painters::Toggle(const std::string& name, const std::string& mode, Box box, Icon icon,
@@ -94,19 +106,7 @@ ComponentSpec Painters::Pill(const std::string& name, const std::string& mode, B
             }
         };
     };
-    ComponentSpec spec = MakeSpec(name, mode, box);
-    if (primary) {
-        spec.norm = state(pal.accent, pal.onAccent, false);
-        spec.hover = state(pal.accentHover, pal.onAccent, false);
-        spec.push = state(pal.accentPush, pal.onAccent, false);
-    } else {
-        spec.norm = state(pal.button, pal.text, true);
-        spec.hover = state(pal.buttonHover, pal.text, true);
-        spec.push = state(pal.buttonPush, pal.accent, true);
-    }
-    spec.keyed = true;
-    spec.under = under;
-    return spec;
+    return Button(pal, MakeSpec(name, mode, box), under, primary, state, false);
 }
 
 ComponentSpec Painters::LampPill(const std::string& name, const std::string& mode, Box box,
