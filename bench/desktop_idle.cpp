@@ -1,6 +1,7 @@
 // CPU of an idle connected VantorPC: the animation loop runs every 10 ms, nothing plays.
-// Beside it, in the same run: the QRM serving it and the X server drawing for it, and the
-// same remote while a track plays (the time and the position bar move).
+// Beside it, in the same run and the same seconds: a bare GTK program with a 10 ms timer
+// that does nothing (the floor for such a loop), the QRM serving the remote and the X server
+// drawing for it; then the same while a track plays (the time and the position bar move).
 //
 // vantor_desktop_idle_bench [seconds]   (default 20 per measure)
 
@@ -14,6 +15,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "client/link/ServerLink.h"
 #include "client/settings/ClientProfile.h"
@@ -41,23 +43,18 @@ double CpuSeconds(pid_t pid) {
     return static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
-struct Share {
-    double remote = 0;
-    double server = 0;
-    double display = 0;
-};
-
-// Percent of one core each process used over `seconds`.
-Share Measure(pid_t remote, pid_t server, pid_t display, int seconds) {
-    const double r0 = CpuSeconds(remote);
-    const double s0 = CpuSeconds(server);
-    const double d0 = CpuSeconds(display);
+// Percent of one core each process used over the same `seconds`.
+std::vector<double> Measure(const std::vector<pid_t>& pids, int seconds) {
+    std::vector<double> before;
+    for (pid_t pid : pids) before.push_back(CpuSeconds(pid));
     const auto start = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return {100 * (CpuSeconds(remote) - r0) / wall, 100 * (CpuSeconds(server) - s0) / wall,
-            100 * (CpuSeconds(display) - d0) / wall};
+    std::vector<double> shares;
+    for (size_t i = 0; i < pids.size(); ++i)
+        shares.push_back(100 * (CpuSeconds(pids[i]) - before[i]) / wall);
+    return shares;
 }
 
 }  // namespace
@@ -92,25 +89,34 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "VantorPC did not come up\n");
         return 1;
     }
+    test::ChildProcess reference;
+    if (!reference.Start({VANTOR_GTK_REFERENCE_PATH},
+                         {{"DISPLAY", display.Name()}, {"NO_AT_BRIDGE", "1"}}, "/dev/null")) {
+        std::fprintf(stderr, "the reference did not start\n");
+        return 1;
+    }
     client::ServerLink link;
     if (link.Connect("127.0.0.1:" + std::to_string(qrm.XmlPort())) != 0) return 1;
     std::this_thread::sleep_for(std::chrono::seconds(3));  // connected, lists filled
 
-    const pid_t xvfb = display.Pid();
-    const Share idle = Measure(remote.Pid(), qrm.Pid(), xvfb, seconds);
+    const std::vector<pid_t> pids = {remote.Pid(), reference.Pid(), qrm.Pid(), display.Pid()};
+    const std::vector<double> idle = Measure(pids, seconds);
     link.Play();
     std::this_thread::sleep_for(std::chrono::seconds(2));
-    const Share playing = Measure(remote.Pid(), qrm.Pid(), xvfb, seconds);
+    const std::vector<double> playing = Measure(pids, seconds);
     link.Stop();
     link.Disconnect();
 
-    std::printf("CPU in %% of one core, each over %d s:\n", seconds);
-    std::printf("%-44s %8s %8s %8s\n", "", "VantorPC", "QRM", "Xvfb");
-    std::printf("%-44s %8.2f %8.2f %8.2f\n", "idle, connected, nothing playing", idle.remote,
-                idle.server, idle.display);
-    std::printf("%-44s %8.2f %8.2f %8.2f\n", "playing (the time ticks every 500 ms)",
-                playing.remote, playing.server, playing.display);
+    std::printf("CPU in %% of one core, each over the same %d s:\n", seconds);
+    std::printf("%-34s %9s %14s %6s %6s\n", "", "VantorPC", "GTK reference", "QRM", "Xvfb");
+    for (const auto& [label, shares] : {std::pair<const char*, const std::vector<double>&>{
+                                            "idle, connected, nothing playing", idle},
+                                        {"playing (time ticks every 500 ms)", playing}}) {
+        std::printf("%-34s %9.2f %14.2f %6.2f %6.2f\n", label, shares[0], shares[1], shares[2],
+                    shares[3]);
+    }
     remote.Stop();
     std::filesystem::remove_all(registryDir);
-    return idle.remote < 1.0 ? 0 : 3;
+    reference.Stop();
+    return idle[0] < 1.0 ? 0 : 3;
 }

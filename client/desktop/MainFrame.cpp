@@ -138,6 +138,7 @@ void MainFrame::ShowScreen(const std::string& screen) {
         m_face.screen = screen;
         m_face.pressed = -1;
         m_face.hovered = -1;
+        m_titleChanged = true;  // the screen decides which title scrolls
     }
     UpdateHeaderButtons();
     m_serverList.set_visible(screen == face::kScreenConnect);
@@ -171,6 +172,7 @@ void MainFrame::SetTitleLine(const std::string& text) {
     m_face.titleLine = text.empty() ? "Vantor " + m_profile.version : text;
     m_face.titleOffset = 0;
     m_titleScroll.Reset();
+    m_titleChanged = true;
 }
 
 // Connect view: called by the connect worker and the keeper, on their threads.
@@ -193,6 +195,7 @@ void MainFrame::SetStatusText(const std::string& text) {
         } else {
             m_face.titleLine = text.empty() ? "Vantor " + m_profile.version : text;
             m_face.titleOffset = 0;
+            m_titleChanged = true;
         }
     }
     m_post.Post([this] {
@@ -249,6 +252,7 @@ void MainFrame::ShowProgress(const std::string& text) {
             m_face.connectStatus = text;
         else
             m_face.titleLine = text;
+        m_titleChanged = true;
     }
     Redraw();
     // The download blocks this thread: let the text be seen first.

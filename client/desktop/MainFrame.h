@@ -20,6 +20,7 @@
 #include <gtkmm/togglebutton.h>
 #include <gtkmm/window.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -143,6 +144,8 @@ private:
     bool OnAnimationTick();
     // True when the time and bars need drawing again.
     bool AdvancePlayPosition();
+    // One step of the scrolling title; true when it moved.
+    bool ScrollTitle();
     void CheckClockJump();
     void StartOneShot(sigc::connection& timer, int ms, std::function<void()> action);
     bool OnIdleCheck();
@@ -214,10 +217,12 @@ private:
     int64_t m_counter = 0;
     client::TitleScroll m_titleScroll;
     client::TitleScroll m_nowPlayingScroll;
-    std::string m_measuredTitle;
-    int32_t m_measuredTitleWidth = 0;
-    std::string m_measuredNowPlayingTitle;
-    int32_t m_measuredNowPlayingWidth = 0;
+    // The scrolling title's widths, measured again only when a title or the screen changed
+    // (set under the drawing lock, by the connect worker too).
+    std::atomic<bool> m_titleChanged{true};
+    bool m_nowPlayingTitle = false;  // the now-playing screen's title is the one that scrolls
+    int32_t m_titleWidth = 0;
+    int32_t m_titleBoxWidth = 0;
     std::chrono::steady_clock::time_point m_lastAdvance;
     std::chrono::system_clock::time_point m_lastWallClock;
     std::chrono::steady_clock::time_point m_lastSteadyClock;

@@ -36,6 +36,7 @@ void MainFrame::HandleMediaChanged(const CCurrentMedia& media) {
     {
         std::lock_guard<std::mutex> lock(m_drawLock);
         m_face.player.media = media;
+        m_titleChanged = true;
         m_face.nowPlayingTitleOffset = 0;
     }
     SetTitleLine(client::TitleLine(media));

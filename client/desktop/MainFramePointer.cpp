@@ -181,6 +181,7 @@ void MainFrame::SetVolumeFromBar(const skin::Component& back, int x) {
         if (m_face.player.volume == volume) return;
         m_face.player.volume = volume;
         m_face.titleLine = "Volume: " + std::to_string(volume);
+        m_titleChanged = true;
         m_face.titleOffset = 0;
     }
     m_link.SetVolume(volume);

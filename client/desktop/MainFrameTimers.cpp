@@ -58,36 +58,7 @@ bool MainFrame::OnAnimationTick() {
             redraw = m_face.screen == face::kScreenConnect;
         }
     }
-    if (Every(m_counter, client::TitleScroll::kStepMs)) {
-        std::string screen;
-        std::string title;
-        std::string nowPlayingTitle;
-        {
-            std::lock_guard<std::mutex> lock(m_drawLock);
-            screen = m_face.screen;
-            title = m_face.titleLine;
-            nowPlayingTitle =
-                m_face.player.media.title.empty() ? m_face.titleLine : m_face.player.media.title;
-        }
-        // Widths are measured once per text.
-        const bool nowPlaying = screen == face::kScreenNowPlaying;
-        const std::string& text = nowPlaying ? nowPlayingTitle : title;
-        std::string& measured = nowPlaying ? m_measuredNowPlayingTitle : m_measuredTitle;
-        int32_t& width = nowPlaying ? m_measuredNowPlayingWidth : m_measuredTitleWidth;
-        if (text != measured) {
-            measured = text;
-            width = nowPlaying ? m_facePainter.NowPlayingTitleWidth(text)
-                               : m_facePainter.TitleWidth(text);
-        }
-        client::TitleScroll& scroll = nowPlaying ? m_nowPlayingScroll : m_titleScroll;
-        const int32_t box = nowPlaying ? m_facePainter.NowPlayingTitleBox().Width()
-                                       : m_facePainter.TitleBox().Width();
-        if (scroll.Step(width, box)) {
-            std::lock_guard<std::mutex> lock(m_drawLock);
-            (nowPlaying ? m_face.nowPlayingTitleOffset : m_face.titleOffset) = scroll.Offset();
-            redraw = true;
-        }
-    }
+    if (Every(m_counter, client::TitleScroll::kStepMs)) redraw = ScrollTitle() || redraw;
     if (Every(m_counter, 200)) {
         if (const int direction = m_playlistEditor.DragDirection())
             m_playlistEditor.ScrollRows(direction * kDragScrollRows);
@@ -95,6 +66,29 @@ bool MainFrame::OnAnimationTick() {
     if (Every(m_counter, 500)) redraw = AdvancePlayPosition() || redraw;
     if (Every(m_counter, 1000)) CheckClockJump();
     if (redraw) Redraw();
+    return true;
+}
+
+bool MainFrame::ScrollTitle() {
+    // Most ticks find nothing to do: the widths are measured once per title and screen.
+    if (m_titleChanged.exchange(false)) {
+        std::string text;
+        {
+            std::lock_guard<std::mutex> lock(m_drawLock);
+            m_nowPlayingTitle = m_face.screen == face::kScreenNowPlaying;
+            text = !m_nowPlayingTitle                  ? m_face.titleLine
+                   : m_face.player.media.title.empty() ? m_face.titleLine
+                                                       : m_face.player.media.title;
+        }
+        m_titleWidth = m_nowPlayingTitle ? m_facePainter.NowPlayingTitleWidth(text)
+                                         : m_facePainter.TitleWidth(text);
+        m_titleBoxWidth = m_nowPlayingTitle ? m_facePainter.NowPlayingTitleBox().Width()
+                                            : m_facePainter.TitleBox().Width();
+    }
+    client::TitleScroll& scroll = m_nowPlayingTitle ? m_nowPlayingScroll : m_titleScroll;
+    if (!scroll.Step(m_titleWidth, m_titleBoxWidth)) return false;
+    std::lock_guard<std::mutex> lock(m_drawLock);
+    (m_nowPlayingTitle ? m_face.nowPlayingTitleOffset : m_face.titleOffset) = scroll.Offset();
     return true;
 }
 
