@@ -100,7 +100,6 @@ bool MainFrame::ApplySkin() {
 void MainFrame::Start() {
     m_lastAdvance = std::chrono::steady_clock::now();
     m_lastWallClock = std::chrono::system_clock::now();
-    m_lastSteadyClock = m_lastAdvance;
     m_animation =
         Glib::signal_timeout().connect(sigc::mem_fun(*this, &MainFrame::OnAnimationTick), 10);
     if (m_settings.autoConnect) {

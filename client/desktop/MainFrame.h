@@ -225,7 +225,6 @@ private:
     int32_t m_titleBoxWidth = 0;
     std::chrono::steady_clock::time_point m_lastAdvance;
     std::chrono::system_clock::time_point m_lastWallClock;
-    std::chrono::steady_clock::time_point m_lastSteadyClock;
     std::chrono::steady_clock::time_point m_lastInput;
 
     std::map<int32_t, int> m_pageRequests;  // request id -> first row
