@@ -29,6 +29,8 @@ public:
     PlaylistModel& operator=(const PlaylistModel&) = delete;
 
     Glib::RefPtr<Gtk::TreeModel> TreeModel() const;
+    // The same as the toolkit's C object (needs no C++ wrapper, so no toolkit set-up).
+    GtkTreeModel* Gobj() const { return GTK_TREE_MODEL(m_object); }
 
     // The row count as the server gave it; rows beyond it are dropped.
     int RowCount() const { return m_rowCount; }

@@ -20,7 +20,7 @@ protected:
 
     // What a view does when it draws a row: asks for the text column.
     std::string Draw(int row) {
-        GtkTreeModel* model = m_model.TreeModel()->gobj();
+        GtkTreeModel* model = m_model.Gobj();
         GtkTreeIter iter;
         if (!gtk_tree_model_iter_nth_child(model, &iter, nullptr, row)) return "<none>";
         GValue value = G_VALUE_INIT;
@@ -48,7 +48,7 @@ protected:
 
 TEST_F(PlaylistModelTest, RowsInViewAskForTheirPageOnce) {
     m_model.SetRowCount(10000);
-    EXPECT_EQ(gtk_tree_model_iter_n_children(m_model.TreeModel()->gobj(), nullptr), 10000);
+    EXPECT_EQ(gtk_tree_model_iter_n_children(m_model.Gobj(), nullptr), 10000);
     EXPECT_EQ(Draw(0), "");
     EXPECT_EQ(Draw(49), "");
     EXPECT_EQ(Draw(120), "");
