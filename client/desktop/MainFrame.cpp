@@ -102,6 +102,8 @@ void MainFrame::Start() {
     m_lastWallClock = std::chrono::system_clock::now();
     m_animation =
         Glib::signal_timeout().connect(sigc::mem_fun(*this, &MainFrame::OnAnimationTick), 10);
+    // The network watch runs from the start; it reconnects only a remote that was connected.
+    m_keeper->Keep(ServerFromField());
     if (m_settings.autoConnect) {
         StartOneShot(m_timer102, 10, [this] { ConnectFromServerField(); });
     }

@@ -164,6 +164,8 @@ private:
     void Disconnect();
     void ConnectFromServerField();
     std::string ServerFieldText();
+    // The server to connect to: "" finds one.
+    std::string ServerFromField();
     std::string AlbumArtFolder() const;
 
     client::ClientProfile m_profile;

@@ -231,10 +231,13 @@ std::string MainFrame::ServerFieldText() {
     return m_serverList.get_entry_text();
 }
 
+std::string MainFrame::ServerFromField() {
+    const std::string server = ServerFieldText();
+    return server == client::kFindAutomatically ? std::string() : server;
+}
+
 void MainFrame::ConnectFromServerField() {
-    std::string server = ServerFieldText();
-    if (server == client::kFindAutomatically) server.clear();
-    m_keeper->Start(server);
+    m_keeper->Start(ServerFromField());
 }
 
 }  // namespace vantor::desktop
