@@ -12,7 +12,9 @@ packages=(
   mpv mpv-mpris playerctl dbus-daemon avahi-daemon
   wrk nginx-light chromium iproute2
   xvfb xauth
-  libgtkmm-3.0-dev libayatana-appindicator3-dev librsvg2-common dbus xdotool imagemagick
+  libgtkmm-3.0-dev libgtk-3-dev libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev libdevil-dev
+  libayatana-appindicator3-dev librsvg2-common dbus adwaita-icon-theme fonts-cantarell
+  fonts-dejavu-core xdotool imagemagick x11-utils
 )
 # Node.js and npm drive the browser tests; a machine that already has them (from any
 # source) keeps its own, since Debian's npm cannot be installed beside another nodejs.
