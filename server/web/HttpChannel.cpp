@@ -171,6 +171,7 @@ void CHttpChannel::UpdateWebAccess(const std::string& address) {
     }
     m_context.config.SetString("WebAccessURL", url);
     m_context.config.SetInt("WebAccessPort", port);
+    m_context.logger.LogNormal("Web access: %s (phone remote and browsers)", url.c_str());
 }
 
 std::string CHttpChannel::HostAddress() const {

@@ -215,4 +215,27 @@ void CppSQLiteCommand::Finalize() {
     m_statement.reset();
 }
 
+namespace {
+
+void CallTextFunction(sqlite3_context* context, int, sqlite3_value** args) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    if (text == nullptr) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto fn = reinterpret_cast<CppSQLiteConnection::TextFunction>(sqlite3_user_data(context));
+    const std::string out = fn(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(args[0]))));
+    sqlite3_result_text(context, out.data(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
+}
+
+}  // namespace
+
+void CppSQLiteConnection::AddTextFunction(const char* name, TextFunction fn) {
+    CheckDatabase();
+    const int rc = sqlite3_create_function_v2(
+        m_database.get(), name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+        reinterpret_cast<void*>(fn), CallTextFunction, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) throw CppSQLiteException(rc, sqlite3_errmsg(m_database.get()));
+}
+
 }  // namespace vantor

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct sqlite3;
@@ -106,6 +107,9 @@ public:
     CppSQLiteCursor ExecQuery(const std::string& sql);
     CppSQLiteCommand CompileStatement(const std::string& sql);
     int64_t LastInsertRowId() const;
+    // Makes `fn` callable in statements as name(text): deterministic, NULL stays NULL.
+    using TextFunction = std::string (*)(std::string_view);
+    void AddTextFunction(const char* name, TextFunction fn);
 
 private:
     void CheckDatabase() const;

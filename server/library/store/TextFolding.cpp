@@ -160,6 +160,58 @@ char32_t ToLower(char32_t cp) {
     return cp;
 }
 
+// Base letters of U+00DF..U+00FF and U+0100..U+017F once lower-cased; '*' marks a letter
+// spelled out with two (see FoldedLetter), '-' a character kept as it is.
+constexpr std::string_view kLatin1Bases = "*aaaaaa*ceeeeiiiidnooooo-ouuuuy*y";
+constexpr std::string_view kLatinExtendedABases =
+    "aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiii**jjkkkllllllllllnnnnnnnnnoooooo**"
+    "rrrrrrssssssssttttttuuuuuuuuuuuuwwyyyzzzzzzs";
+
+// The letters of `cp` (already lower-cased) without diacritics; 0 with `out` empty when
+// the character has none to take off.
+void FoldedLetter(char32_t cp, std::string& out) {
+    out.clear();
+    char base = 0;
+    if (InRange(cp, 0x00DF, 0x00FF)) {
+        base = kLatin1Bases[cp - 0x00DF];
+    } else if (InRange(cp, 0x0100, 0x017F)) {
+        base = kLatinExtendedABases[cp - 0x0100];
+    }
+    if (base == '*') {
+        switch (cp) {
+            case 0x00DF: out = "ss"; return;
+            case 0x00E6: out = "ae"; return;
+            case 0x00FE: out = "th"; return;
+            case 0x0132:
+            case 0x0133: out = "ij"; return;
+            default: out = "oe"; return;  // U+0152, U+0153
+        }
+    }
+    if (base != 0 && base != '-') {
+        out = base;
+        return;
+    }
+    char32_t folded = 0;
+    switch (cp) {
+        case 0x0390: case 0x03AF: case 0x03CA: folded = 0x03B9; break;  // iota
+        case 0x03B0: case 0x03CD: case 0x03CB: folded = 0x03C5; break;  // upsilon
+        case 0x03AC: folded = 0x03B1; break;
+        case 0x03AD: folded = 0x03B5; break;
+        case 0x03AE: folded = 0x03B7; break;
+        case 0x03CC: folded = 0x03BF; break;
+        case 0x03CE: folded = 0x03C9; break;
+        case 0x0451: folded = 0x0435; break;  // yo
+        default: return;
+    }
+    AppendUtf8(folded, out);
+}
+
+bool IsCombiningMark(char32_t cp) {
+    return InRange(cp, 0x0300, 0x036F) || InRange(cp, 0x1AB0, 0x1AFF) ||
+           InRange(cp, 0x1DC0, 0x1DFF) || InRange(cp, 0x20D0, 0x20FF) ||
+           InRange(cp, 0xFE20, 0xFE2F);
+}
+
 bool IsAsciiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
@@ -183,6 +235,35 @@ std::string Utf8ToLower(std::string_view text) {
             AppendUtf8(ToLower(cp), out);
         }
         pos += length;
+    }
+    return out;
+}
+
+std::string FoldAccents(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::string letters;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        char32_t cp = 0;
+        size_t length = DecodeUtf8(text, pos, cp);
+        if (length == 0) {
+            out += text[pos++];
+            continue;
+        }
+        pos += length;
+        cp = ToLower(cp);
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+            continue;
+        }
+        if (IsCombiningMark(cp)) continue;
+        FoldedLetter(cp, letters);
+        if (letters.empty()) {
+            AppendUtf8(cp, out);
+        } else {
+            out += letters;
+        }
     }
     return out;
 }
