@@ -70,7 +70,7 @@
       setOnline(true);
       const root = res.ok ? parse(await res.text()) : null;
       const code = root ? (text(root, 'returnCode') === '' ? 0 : int(root, 'returnCode')) : -1;
-      if (isPlayer) playerAnswered(code);
+      if (isPlayer) playerAnswered(name, code);
       return { res: root, code };
     } catch (e) {
       if (e.name !== 'AbortError') setOnline(false);
@@ -97,11 +97,21 @@
   }
 
   let playerProblem = '';  // '', 'unreachable' (102) or 'none' (no answer)
-  function playerAnswered(code) {
+  // Getters answer from the server's last known state even without a player, so only a
+  // command, or the current media (which needs the player), proves that it is back.
+  function playerAnswered(name, code) {
     if (code === 102) showPlayerProblem('unreachable');
-    else if (code >= 0) showPlayerProblem('');
+    else if (code >= 0 && (name === 'GetCurrentMediaRequest' || !name.startsWith('Get'))) showPlayerProblem('');
   }
   function playerSilent() { showPlayerProblem('none'); }
+
+  let probing = false;
+  setInterval(async () => {
+    if (!playerProblem || probing || !online) return;
+    probing = true;
+    await call('GetCurrentMediaRequest');
+    probing = false;
+  }, 3000);
 
   async function showPlayerProblem(kind) {
     if (kind === playerProblem) return;
@@ -162,7 +172,6 @@
 
   function handleEvent(ev) {
     if (!ev) return;
-    if (ev.tagName !== 'MediaLibraryChangedEvent') showPlayerProblem('');
     switch (ev.tagName) {
       case 'CurrentMediaChangedEvent': showMedia(ev); loadArt(); refreshPosition(); break;
       case 'PlayingStateChangedEvent': showPlaying(text(ev, 'playingState')); break;
@@ -469,7 +478,8 @@
     $('lib-title').textContent = titleOf(level);
     $('back').disabled = levels.length === 0;
     $('lib-play').hidden = !(level.kind === 'browse' && listing.some((r) => r.type === 'music'));
-    $('rescan').hidden = !(level.kind === 'browse' && levels.length === 0);
+    // Offered at the top of the library (the server may answer the root as \Music).
+    $('rescan').hidden = !(level.kind === 'browse' && level.path.split('\\').filter(Boolean).length <= 1);
     status(message || (shown === 0 ? (level.kind === 'search' ? 'No matches for \u201c' + level.text + '\u201d.' : 'Nothing here yet.') : ''));
   }
 
@@ -478,6 +488,7 @@
   const CHEVRON = '<svg class="chev" viewBox="0 0 24 24" aria-hidden="true"><path d="M9 5l7 7-7 7" fill="none" stroke="currentColor" stroke-width="2.2"/></svg>';
   const OPENS = new Set(['folder', 'genre', 'artist', 'album', 'playlist folder', 'radio folder', 'tv series']);
   const CATEGORY_FOR = { genre: 'Genres', artist: 'Artists', album: 'Albums' };
+  const KIND_LABEL = { genre: 'Genre', artist: 'Artist', album: 'Album', playlist: 'Playlist', 'playlist folder': 'Playlists' };
 
   function moreButton(name, onClick) {
     const more = document.createElement('button');
@@ -509,6 +520,8 @@
     else if (r.type === 'music') lead = '<span class="num"></span>';
     row.innerHTML = lead + '<span class="text"><span class="name"></span><span class="sub"></span></span>' + (path ? CHEVRON : '');
     row.querySelector('.name').textContent = r.name;
+    // Search results mix kinds: say which in words.
+    if (level.kind === 'search' && KIND_LABEL[r.type]) row.querySelector('.sub').textContent = KIND_LABEL[r.type];
     li.appendChild(row);
     if (path) {
       li.classList.add('opens');
@@ -622,7 +635,8 @@
     const id = first ? int(first, 'id') : -1;
     if (id <= 0) return;
     const item = await mediaItem(id);
-    if (item) li.querySelector('.sub').textContent = text(item, 'artist');
+    const sub = li.querySelector('.sub');
+    if (item) sub.textContent = (sub.textContent ? sub.textContent + ' \u00b7 ' : '') + text(item, 'artist');
     const img = li.querySelector('.thumb img');
     img.onload = () => { img.hidden = false; };
     img.src = '/art/?track=' + id;
@@ -671,6 +685,7 @@
       if (!value) {
         const back = browseBeforeSearch || { kind: 'browse', path: '\\' };
         browseBeforeSearch = null;
+        if (levels.length && levels[levels.length - 1] === back) levels.pop();
         current = null;
         browse(back.path, 0, false);
         return;
