@@ -1,4 +1,5 @@
 #include "server/library/store/QueryText.h"
+#include "server/library/store/SearchMatch.h"
 #include "tests/server/library/StoreTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -120,6 +121,35 @@ TEST(SQLiteMDSQuery, SearchMatchesEveryWordAnywhere) {
     EXPECT_EQ(BuildSearchClause("name", "love you"),
               "( (name LIKE '%love%') AND (name LIKE '%you%') ) ");
     EXPECT_EQ(NormalizeSearchText("  a  b   c "), "a b  c");
+}
+
+// Names as users type them: without accents, in any case. A name equal to the text comes
+// first, then names that contain it as typed, then those that match only without accents.
+TEST(SQLiteMDSQuery, SearchIgnoresCaseAndAccentsWithExactNamesFirst) {
+    StoreFixture f;
+    f.Fill({Track("Jóga", "Björk", "Homogenic", "Electronic"),
+            Track("Bjork Covers Live", "Various", "Tributes", "Pop"),
+            Track("Straße", "Kōji Ōta", "Über Wellen", "Electronic"),
+            Track("A Night with Ota", "Ota", "Live", "Jazz")});
+    auto found = [&](const std::string& text) {
+        MediaItemList items;
+        EXPECT_EQ(f.store.Search(items, text, 0, -1), 0);
+        std::vector<std::string> names;
+        for (const auto& item : items) names.push_back(item->name);
+        return names;
+    };
+    EXPECT_EQ(found("bjork"), (std::vector<std::string>{"Björk", "Bjork Covers Live"}));
+    EXPECT_EQ(found("BJÖRK"), (std::vector<std::string>{"Björk", "Bjork Covers Live"}));
+    EXPECT_EQ(found("strasse"), (std::vector<std::string>{"Straße"}));
+    EXPECT_EQ(found("uber"), (std::vector<std::string>{"Über Wellen"}));
+    EXPECT_EQ(found("koji ota"), (std::vector<std::string>{"Kōji Ōta"}));
+    EXPECT_EQ(found("ota"), (std::vector<std::string>{"Ota", "A Night with Ota", "Kōji Ōta"}));
+    EXPECT_EQ(found("joga"), (std::vector<std::string>{"Jóga"}));
+
+    EXPECT_EQ(SearchKey("Ærøskøbing ŒUVRE Łódź ÞING"), "aeroskobing oeuvre lodz thing");
+    EXPECT_EQ(SearchKey("Bjo\xcc\x88rk"), "bjork");  // decomposed: o + combining diaeresis
+    EXPECT_EQ(SearchKey("ΕΛΛΆΔΑ Ёлка"), "ελλαδα елка");
+    EXPECT_EQ(SearchKey("東京 \xff"), "東京 \xff");  // no case, no accents; bad bytes kept
 }
 
 TEST(SQLiteMDSQuery, EmptySearchListsEverythingBySortNameNameType) {
