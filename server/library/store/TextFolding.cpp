@@ -218,7 +218,9 @@ bool IsAsciiSpace(char c) {
 
 }  // namespace
 
-std::string Utf8ToLower(std::string_view text) {
+// Rewrites text code point by code point; bytes that are not valid UTF-8 pass through.
+template <typename Append>
+std::string MapCodePoints(std::string_view text, Append append) {
     std::string out;
     out.reserve(text.size());
     size_t pos = 0;
@@ -229,43 +231,39 @@ std::string Utf8ToLower(std::string_view text) {
             out += text[pos++];
             continue;
         }
-        if (length == 1) {
-            out += static_cast<char>(ToLower(cp));
-        } else {
-            AppendUtf8(ToLower(cp), out);
-        }
         pos += length;
+        append(cp, out);
     }
     return out;
 }
 
-std::string FoldAccents(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    std::string letters;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        char32_t cp = 0;
-        size_t length = DecodeUtf8(text, pos, cp);
-        if (length == 0) {
-            out += text[pos++];
-            continue;
-        }
-        pos += length;
+std::string Utf8ToLower(std::string_view text) {
+    return MapCodePoints(text, [](char32_t cp, std::string& out) {
         cp = ToLower(cp);
         if (cp < 0x80) {
             out += static_cast<char>(cp);
-            continue;
+        } else {
+            AppendUtf8(cp, out);
         }
-        if (IsCombiningMark(cp)) continue;
+    });
+}
+
+std::string FoldAccents(std::string_view text) {
+    std::string letters;
+    return MapCodePoints(text, [&letters](char32_t cp, std::string& out) {
+        cp = ToLower(cp);
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+            return;
+        }
+        if (IsCombiningMark(cp)) return;
         FoldedLetter(cp, letters);
         if (letters.empty()) {
             AppendUtf8(cp, out);
         } else {
             out += letters;
         }
-    }
-    return out;
+    });
 }
 
 std::string_view TrimWhiteSpace(std::string_view text) {
