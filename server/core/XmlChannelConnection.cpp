@@ -18,27 +18,30 @@ CXmlChannelConnection::~CXmlChannelConnection() {
     Close();
 }
 
-int CXmlChannelConnection::Start(uint32_t connectionId, CNetSocket socket,
+void CXmlChannelConnection::Open(uint32_t connectionId, CNetSocket socket,
                                  const std::string& peerAddress, int peerPort,
                                  const CXmlChannelLimits& limits) {
     if (IsInUse()) Close();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_socket = std::move(socket);
+    m_peerAddress = peerAddress;
+    m_peerPort = peerPort;
+    m_limits = limits;
+    m_connectionId.store(connectionId);
+    m_closing.store(false);
+    m_inUse.store(true);
+}
+
+int CXmlChannelConnection::StartReceiving() {
+    if (m_thread.Start("XML Receiver Thread", [this] { Receive(); }) == 0) return 0;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_socket = std::move(socket);
-        m_peerAddress = peerAddress;
-        m_peerPort = peerPort;
-        m_limits = limits;
-        m_connectionId.store(connectionId);
-        m_closing.store(false);
-        m_inUse.store(true);
-    }
-    if (m_thread.Start("XML Receiver Thread", [this] { Receive(); }) != 0) {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        m_closing.store(true);
         m_socket.Close();
         m_inUse.store(false);
-        return -1;
     }
-    return 0;
+    m_listener.OnClosed(0, -1, *this);
+    return -1;
 }
 
 void CXmlChannelConnection::Close() {

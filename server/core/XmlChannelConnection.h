@@ -53,11 +53,15 @@ public:
     CXmlChannelConnection(const CXmlChannelConnection&) = delete;
     CXmlChannelConnection& operator=(const CXmlChannelConnection&) = delete;
 
-    // Takes over the accepted socket of the peer under a new connection id and starts the
-    // receiver thread. A connection still running in the slot is closed first. Listener
-    // thread. Returns 0, or -1 when the thread does not start (the socket is then closed).
-    int Start(uint32_t connectionId, CNetSocket socket, const std::string& peerAddress,
+    // Takes over the accepted socket of the peer under a new connection id; from now on
+    // documents can be written to it, so that what the server announces while it takes
+    // note of the new connection already reaches it. A connection still running in the
+    // slot is closed first. Listener thread.
+    void Open(uint32_t connectionId, CNetSocket socket, const std::string& peerAddress,
               int peerPort, const CXmlChannelLimits& limits);
+    // Starts the receiver thread of an opened slot. 0, or -1 when the thread does not start:
+    // the socket is then closed and OnClosed reported. Listener thread.
+    int StartReceiving();
     // Sets the closing flag, closes the socket and waits for the receiver thread. No
     // OnClosed is reported. Must not be called on this connection's receiver thread.
     void Close();

@@ -123,11 +123,15 @@ void CXmlChannelServer::Accept(CNetSocket socket, const std::string& peerAddress
         log.LogDetailed("XML channel added connection [index %d]: %s [%d]", index,
                         peerAddress.c_str(), peerPort);
     }
+    // Writable before the connection is announced (a player may announce its state while it
+    // starts for the first client), receiving only after: the router must know the
+    // connection before its first request arrives.
+    m_slots[index]->Open(id, std::move(socket), peerAddress, peerPort, m_limits);
     CEventHolder holder;
     holder.message = std::make_unique<CMessage>();
     holder.message->SetClientId(static_cast<int32_t>(id));
     m_context.bus.Fire(event::ConnectionAdded, holder, Source());
-    m_slots[index]->Start(id, std::move(socket), peerAddress, peerPort, m_limits);
+    m_slots[index]->StartReceiving();
 }
 
 void CXmlChannelServer::OnData(const char* bytes, size_t length,

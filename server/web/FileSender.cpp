@@ -1,5 +1,6 @@
 #include "server/web/FileSender.h"
 
+#include "platform/FileDescriptor.h"
 #include "server/web/ByteRanges.h"
 #include "server/web/ContentTypes.h"
 #include "server/web/HttpDate.h"
@@ -18,21 +19,6 @@ namespace vantor {
 namespace {
 
 constexpr int64_t kChunkSize = 128 * 1024;
-
-class CFileHandle {
-public:
-    explicit CFileHandle(const std::string& path)
-        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~CFileHandle() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-    int Fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // One buffer per thread, reused: receiver threads send file after file, and a fresh large
 // allocation per answer costs more than the copy it holds.
@@ -74,11 +60,16 @@ FileSendResult SendHttpFile(const std::string& path, const CHttpRequest& request
 FileSendResult SendHttpFile(const std::string& path, const CHttpRequest& request, int64_t nowUtc,
                             const HttpWriteFn& write, const HttpFileSpanFn& sendSpan,
                             std::string* header) {
-    CFileHandle file(path);
+    CFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.IsValid()) return FileSendResult::kNotFound;
+    return SendHttpOpenFile(file.Get(), path, request, nowUtc, write, sendSpan, header);
+}
+
+FileSendResult SendHttpOpenFile(int fd, const std::string& path, const CHttpRequest& request,
+                                int64_t nowUtc, const HttpWriteFn& write,
+                                const HttpFileSpanFn& sendSpan, std::string* header) {
     struct stat info {};
-    if (file.Fd() < 0 || ::fstat(file.Fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return FileSendResult::kNotFound;
-    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return FileSendResult::kNotFound;
     const std::string date = FormatHttpDate(nowUtc);
     const int64_t size = info.st_size;
 
@@ -111,7 +102,7 @@ FileSendResult SendHttpFile(const std::string& path, const CHttpRequest& request
     const HttpFileSpanFn& send = sendSpan ? sendSpan : chunked;
     std::string_view prefix = head;
     for (const CFileSpan& span : plan.spans) {
-        if (!send(prefix, file.Fd(), span.first, span.last - span.first + 1)) {
+        if (!send(prefix, fd, span.first, span.last - span.first + 1)) {
             return FileSendResult::kWriteFailed;
         }
         prefix = {};

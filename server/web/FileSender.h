@@ -32,5 +32,10 @@ FileSendResult SendHttpFile(const std::string& path, const CHttpRequest& request
                             std::string* header = nullptr);
 FileSendResult SendHttpFile(const std::string& path, const CHttpRequest& request, int64_t nowUtc,
                             const HttpWriteFn& write, std::string* header = nullptr);
+// The same for a file already open: `fd` (which stays the caller's) is sent, `path` names it
+// for its content type.
+FileSendResult SendHttpOpenFile(int fd, const std::string& path, const CHttpRequest& request,
+                                int64_t nowUtc, const HttpWriteFn& write,
+                                const HttpFileSpanFn& sendSpan, std::string* header = nullptr);
 
 }  // namespace vantor

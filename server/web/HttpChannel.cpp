@@ -1,5 +1,6 @@
 #include "server/web/HttpChannel.h"
 
+#include "platform/FileDescriptor.h"
 #include "platform/HostAddresses.h"
 #include "protocol/Message.h"
 #include "protocol/MessageType.h"
@@ -13,7 +14,9 @@
 #include "server/web/HttpDate.h"
 #include "server/web/HttpRequestReader.h"
 #include "server/web/HttpResponse.h"
+#include "server/web/PathSafety.h"
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -498,18 +501,34 @@ bool CHttpChannel::SendContent(int32_t connection, std::string_view status,
 }
 
 bool CHttpChannel::SendFile(int32_t connection, const std::string& path,
-                            const CHttpRequest& request) {
+                            const CHttpRequest& request, const std::string& folder) {
     ConnectionPtr entry = Find(connection);
     if (!entry) return false;
+    // Below a served folder the file is opened so that no link can lead out of it.
+    CFileDescriptor file;
+    if (!folder.empty()) {
+        FileResolution resolution = FileResolution::kMissing;
+        file.Reset(OpenFileBeneath(folder, path.substr(std::min(folder.size(), path.size())),
+                                   resolution));
+        if (resolution == FileResolution::kOutside) {
+            m_context.logger.LogNormal("HTTP: Refused file outside its folder: %s", path.c_str());
+            return entry->Write(FormatNotFound(DateNow()));
+        }
+    } else {
+        file.Reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    }
     auto lock = entry->LockWrites();
     std::string header;
-    FileSendResult result = SendHttpFile(
-        path, request, static_cast<int64_t>(std::time(nullptr)),
-        [&entry](std::string_view bytes) { return entry->WriteLocked(bytes); },
-        [&entry](std::string_view prefix, int fd, int64_t offset, int64_t length) {
-            return entry->WriteFileLocked(prefix, fd, offset, length);
-        },
-        &header);
+    FileSendResult result = FileSendResult::kNotFound;
+    if (file.Get() >= 0) {
+        result = SendHttpOpenFile(
+            file.Get(), path, request, static_cast<int64_t>(std::time(nullptr)),
+            [&entry](std::string_view bytes) { return entry->WriteLocked(bytes); },
+            [&entry](std::string_view prefix, int fd, int64_t offset, int64_t length) {
+                return entry->WriteFileLocked(prefix, fd, offset, length);
+            },
+            &header);
+    }
     if (result == FileSendResult::kNotFound) {
         m_context.logger.LogNormal("HTTP: File not found: %s", path.c_str());
         return entry->WriteLocked(FormatNotFound(DateNow()));

@@ -62,8 +62,8 @@ private:
     // IHttpResponder
     bool SendContent(int32_t connection, std::string_view status, std::string_view contentType,
                      std::string_view body) override;
-    bool SendFile(int32_t connection, const std::string& path,
-                  const CHttpRequest& request) override;
+    bool SendFile(int32_t connection, const std::string& path, const CHttpRequest& request,
+                  const std::string& folder) override;
     bool SendRedirect(int32_t connection, const std::string& location) override;
     bool SendNotFound(int32_t connection) override;
     bool IsConnectionOpen(int32_t connection) const override;

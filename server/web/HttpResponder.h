@@ -18,8 +18,10 @@ public:
     virtual bool SendContent(int32_t connection, std::string_view status,
                              std::string_view contentType, std::string_view body) = 0;
     // A file with the request's ranges and condition; a missing file answers not-found.
-    virtual bool SendFile(int32_t connection, const std::string& path,
-                          const CHttpRequest& request) = 0;
+    // With a `folder` (which `path` starts with), a file that is not inside it once links
+    // are followed answers not-found too.
+    virtual bool SendFile(int32_t connection, const std::string& path, const CHttpRequest& request,
+                          const std::string& folder = "") = 0;
     // A location without "http" is made absolute with this machine's address and port.
     virtual bool SendRedirect(int32_t connection, const std::string& location) = 0;
     virtual bool SendNotFound(int32_t connection) = 0;

@@ -15,11 +15,11 @@ bool IsSafeRootPath(std::string_view path);
 
 enum class FileResolution { kInside, kMissing, kOutside };
 
-// Follows every link of `path` (a file meant to lie in `folder`): kInside, with the real
-// path in `resolved`, when the file exists and its real path lies inside the real folder;
-// kOutside when it exists elsewhere (a link pointing out of the folder); kMissing when it
-// or the folder does not exist.
-FileResolution ResolveInsideFolder(const std::string& folder, const std::string& path,
-                                   std::string& resolved);
+// Opens `name` (a relative path) for reading below `folder`, following links only while
+// they stay inside it: a link that leads out of the folder (to /etc/passwd, say) gives
+// kOutside, a file that does not exist kMissing. Returns the open descriptor (owned by the
+// caller) or -1. The check and the open are one step, so nothing can swap a link in
+// between.
+int OpenFileBeneath(const std::string& folder, const std::string& name, FileResolution& result);
 
 }  // namespace vantor

@@ -281,27 +281,7 @@ void CWebRoutes::SendNamedFile(int32_t connection, const CHttpRequest& request,
         m_responder.SendNotFound(connection);
         return;
     }
-    SendFileInside(connection, request, folder, folder + name);
-}
-
-void CWebRoutes::SendFileInside(int32_t connection, const CHttpRequest& request,
-                                const std::string& folder, const std::string& path) {
-    std::string resolved;
-    switch (ResolveInsideFolder(folder, path, resolved)) {
-        case FileResolution::kInside:
-            // Sent by the name asked for, whose extension gives the content type.
-            m_responder.SendFile(connection, path, request);
-            return;
-        case FileResolution::kMissing:
-            m_context.logger.LogNormal("HTTP: File not found: %s", path.c_str());
-            break;
-        case FileResolution::kOutside:
-            // A link that leads out of the served folder: the file is not served.
-            m_context.logger.LogNormal("HTTP: Refused file outside its folder: %s -> %s",
-                                       path.c_str(), resolved.c_str());
-            break;
-    }
-    m_responder.SendNotFound(connection);
+    m_responder.SendFile(connection, folder + name, request, folder);
 }
 
 void CWebRoutes::RootFile(int32_t connection, const CHttpRequest& request) {
@@ -312,7 +292,7 @@ void CWebRoutes::RootFile(int32_t connection, const CHttpRequest& request) {
     }
     if (path.back() == '/') path += "index.html";
     if (path.find('.') != std::string::npos) {
-        SendFileInside(connection, request, m_httpRoot, m_httpRoot + path);
+        m_responder.SendFile(connection, m_httpRoot + path, request, m_httpRoot);
     } else if (IsRegularFile(m_httpRoot + path + "/index.html")) {
         m_responder.SendRedirect(connection, Absolute(request, path + "/"));
     } else {

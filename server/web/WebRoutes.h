@@ -69,9 +69,6 @@ private:
     void RootFile(int32_t connection, const CHttpRequest& request);
     void SendNamedFile(int32_t connection, const CHttpRequest& request, const std::string& folder,
                        const std::string& name);
-    // Sends `path` only when it resolves, links followed, to a file inside `folder`.
-    void SendFileInside(int32_t connection, const CHttpRequest& request, const std::string& folder,
-                        const std::string& path);
     void OnLibraryReply(CEventHolder& holder);
     // "http://" + the request's Host (or this machine's address and port) + path.
     std::string Absolute(const CHttpRequest& request, const std::string& path) const;

@@ -293,7 +293,9 @@ TEST_F(WebHttpTest, HugeSparseFileStreamsInBoundedMemory) {
     ASSERT_TRUE(header);
     EXPECT_NE(header->find("\r\nContent-Length: 3221225472\r\n"), std::string::npos);
     whole.Close();
-    EXPECT_LT(MemoryKiB(m_qrm.Pid(), true), 64 * 1024) << "peak resident memory of QRM";
+    // Far below the 256 MiB read through and the 3 GiB file (the sanitizers alone take
+    // tens of MiB).
+    EXPECT_LT(MemoryKiB(m_qrm.Pid(), true), 128 * 1024) << "peak resident memory of QRM";
 
     auto again = Get("/big.bin", "Range: bytes=0-0\r\n");
     ASSERT_TRUE(again);

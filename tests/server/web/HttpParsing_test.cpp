@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -190,6 +194,36 @@ TEST(HttpParsing, UntrustedNamesStayInTheirFolder) {
         EXPECT_EQ(IsSafeRootPath(c.text), c.rootPath) << c.text;
     }
     EXPECT_FALSE(IsSafeFileName(std::string("a\0b", 3)));
+}
+
+// Links are followed only while they stay inside the served folder.
+TEST(HttpParsing, FilesOpenOnlyBeneathTheirFolder) {
+    namespace fs = std::filesystem;
+    char pattern[] = "/tmp/vantor-beneath-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const fs::path dir = pattern;
+    fs::create_directories(dir / "served/sub");
+    std::ofstream(dir / "served/sub/song.mp3") << "song";
+    std::ofstream(dir / "secret.txt") << "secret";
+    fs::create_symlink("sub/song.mp3", dir / "served/inside.mp3");
+    fs::create_symlink(dir / "secret.txt", dir / "served/outside.txt");
+    fs::create_symlink("..", dir / "served/up");
+    struct Case {
+        const char* name;
+        FileResolution result;
+    } cases[] = {
+        {"sub/song.mp3", FileResolution::kInside},  {"/inside.mp3", FileResolution::kInside},
+        {"outside.txt", FileResolution::kOutside},  {"up/secret.txt", FileResolution::kOutside},
+        {"missing.mp3", FileResolution::kMissing},
+    };
+    for (const Case& c : cases) {
+        FileResolution result = FileResolution::kMissing;
+        const int fd = OpenFileBeneath((dir / "served").string(), c.name, result);
+        EXPECT_EQ(result, c.result) << c.name;
+        EXPECT_EQ(fd >= 0, c.result == FileResolution::kInside) << c.name;
+        if (fd >= 0) ::close(fd);
+    }
+    fs::remove_all(dir);
 }
 
 }  // namespace
