@@ -195,13 +195,17 @@ void CMediaLibrary::ReadAllLibraries(bool rescan) {
 }
 
 void CMediaLibrary::RunUpdate() {
-    do {
-        m_runAgain.store(false);
+    for (;;) {
         RunOneUpdate(m_rescanWanted.exchange(false));
-    } while (m_runAgain.load() && !m_cancel.load());
-    std::lock_guard<std::mutex> lock(m_activeMutex);
-    m_updateActive = false;
-    m_activeChanged.notify_all();
+        // Decided under the lock that StartRescan takes, so a rescan asked for just now
+        // either finds the update still active or starts a new one.
+        std::lock_guard<std::mutex> lock(m_activeMutex);
+        if (!m_runAgain.exchange(false) || m_cancel.load()) {
+            m_updateActive = false;
+            m_activeChanged.notify_all();
+            return;
+        }
+    }
 }
 
 void CMediaLibrary::RunOneUpdate(bool rescan) {
