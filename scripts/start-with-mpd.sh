@@ -10,6 +10,7 @@
 # ALSA when there is a sound device, otherwise to a null output (playback still runs).
 # VANTOR_QRM names a QRM program to run instead of building one (tests use it).
 set -euo pipefail
+start_dir=$(pwd)
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
@@ -33,6 +34,10 @@ while (($#)); do
     *) die_usage "unknown option $1" ;;
   esac
 done
+# Folders named on the command line are taken from where the script was started.
+absolute() { if [[ $1 == /* ]]; then printf '%s' "$1"; else printf '%s/%s' "$start_dir" "$1"; fi; }
+data_dir=$(absolute "$data_dir")
+[[ -z $music_dir ]] || music_dir=$(absolute "$music_dir")
 [[ -z $music_dir || -d $music_dir ]] || die_usage "the music folder $music_dir does not exist"
 data_dir=${data_dir%/}
 mpd_dir=$data_dir/mpd

@@ -214,6 +214,7 @@ int main(int argc, char** argv) {
         if (!StartServer(server)) {
             status = 1;
         } else {
+            logger.LogNormal("Data folder: %s", dataFolder.c_str());
             status = RunUntilStopped(signalFd, server, context);
             server.Stop();
         }

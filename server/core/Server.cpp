@@ -62,7 +62,6 @@ void CServer::LogServerName() {
         if (!name.empty()) config.SetServerName(name);
     }
     if (!name.empty()) m_context.logger.LogNormal("Server Name: %s", name.c_str());
-    m_context.logger.LogNormal("Data folder: %s", config.GetDataFolder().c_str());
 }
 
 void CServer::CreateServices() {
