@@ -132,6 +132,7 @@ async function step(name, fn) {
       await page.waitForSelector('#queue-empty:not([hidden])');
       await tab('library');
       await until('the library opened at Music', async () => (await libTitle()) === 'Music');
+      await shot('library');
       await row('Albums').locator('.row').click();
       await until('albums listed', async () => (await libTitle()) === 'Albums');
       const album = row('Night Shift');
