@@ -94,8 +94,8 @@ private:
     std::atomic<bool> m_rescanWanted{false};  // the next pass rescans; set by StartRescan
     std::atomic<bool> m_runAgain{false};      // a rescan came while an update ran
     // What the last finished update put into the library, for its log line.
-    int m_tracksAdded = 0;     // update thread only
-    int m_playlistsAdded = 0;  // update thread only
+    int m_tracksAdded = 0;                 // update thread only
+    int m_playlistsAdded = 0;              // update thread only
     std::atomic<bool> m_accepting{false};  // updates may start (between Start and Stop)
     std::atomic<IMediaLibraryListener*> m_listener{nullptr};
 };

@@ -224,7 +224,8 @@ void CallTextFunction(sqlite3_context* context, int, sqlite3_value** args) {
         return;
     }
     const auto fn = reinterpret_cast<CppSQLiteConnection::TextFunction>(sqlite3_user_data(context));
-    const std::string out = fn(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(args[0]))));
+    const std::string out =
+        fn(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(args[0]))));
     sqlite3_result_text(context, out.data(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
 }
 
@@ -233,8 +234,8 @@ void CallTextFunction(sqlite3_context* context, int, sqlite3_value** args) {
 void CppSQLiteConnection::AddTextFunction(const char* name, TextFunction fn) {
     CheckDatabase();
     const int rc = sqlite3_create_function_v2(
-        m_database.get(), name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-        reinterpret_cast<void*>(fn), CallTextFunction, nullptr, nullptr, nullptr);
+        m_database.get(), name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, reinterpret_cast<void*>(fn),
+        CallTextFunction, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) throw CppSQLiteException(rc, sqlite3_errmsg(m_database.get()));
 }
 

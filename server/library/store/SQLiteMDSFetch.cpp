@@ -16,7 +16,8 @@ int32_t ToInt32(const std::string& text) {
 
 const char* const kTrackFetchHead =
     "SELECT audio_tracks.id, audio_artists.name, audio_albums.name, audio_tracks.title, "
-    "audio_tracks.path, audio_tracks.tracknum FROM audio_tracks, audio_artists, audio_albums WHERE ";
+    "audio_tracks.path, audio_tracks.tracknum FROM audio_tracks, audio_artists, audio_albums "
+    "WHERE ";
 const char* const kTrackFetchTail =
     " AND audio_artists.id = audio_tracks.artist AND audio_albums.id = audio_tracks.album;";
 
@@ -253,9 +254,9 @@ int CSQLiteMDS::Search(MediaItemList& out, const std::string& text, int32_t star
         const char* nameInsert =
             "INSERT INTO search_results(id, type, name, sort_name, rank) SELECT -1, %d, name, "
             "sort_name, %s FROM %s WHERE %s;";
-        for (const auto& [type, table] : {std::pair{kMediaGenre, "audio_genres"},
-                                          std::pair{kMediaArtist, "audio_artists"},
-                                          std::pair{kMediaAlbum, "audio_albums"}}) {
+        for (const auto& [type, table] :
+             {std::pair{kMediaGenre, "audio_genres"}, std::pair{kMediaArtist, "audio_artists"},
+              std::pair{kMediaAlbum, "audio_albums"}}) {
             connection.ExecDML(
                 FormatSql(nameInsert, type, nameRank.c_str(), table, nameClause.c_str()));
         }
@@ -271,8 +272,7 @@ int CSQLiteMDS::Search(MediaItemList& out, const std::string& text, int32_t star
             "INSERT INTO search_results(id, type, name, sort_name, rank) SELECT -1, %d, name, "
             "name, %s FROM playlists WHERE %s AND folder = 1;",
             kMediaPlaylistFolder, nameRank.c_str(), nameClause.c_str()));
-        std::string query =
-            "SELECT * FROM search_results ORDER BY rank, sort_name, name, type";
+        std::string query = "SELECT * FROM search_results ORDER BY rank, sort_name, name, type";
         if (start != 0 || count != -1) query += FormatSql(" LIMIT %d,%d;", start, count);
         CppSQLiteCursor cursor = connection.ExecQuery(query);
         while (!cursor.Eof()) {

@@ -3,6 +3,8 @@
 #include "protocol/TextCoding.h"
 
 #include <cstdint>
+#include <string_view>
+#include <utility>
 
 namespace vantor {
 
@@ -167,8 +169,22 @@ constexpr std::string_view kLatinExtendedABases =
     "aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiii**jjkkkllllllllllnnnnnnnnnoooooo**"
     "rrrrrrssssssssttttttuuuuuuuuuuuuwwyyyzzzzzzs";
 
-// The letters of `cp` (already lower-cased) without diacritics; 0 with `out` empty when
-// the character has none to take off.
+// Accented letters outside the two Latin blocks, with their plain letter.
+constexpr std::pair<char32_t, char32_t> kOtherAccented[] = {
+    {0x0390, 0x03B9}, {0x03AF, 0x03B9}, {0x03CA, 0x03B9},  // iota
+    {0x03B0, 0x03C5}, {0x03CD, 0x03C5}, {0x03CB, 0x03C5},  // upsilon
+    {0x03AC, 0x03B1}, {0x03AD, 0x03B5}, {0x03AE, 0x03B7},
+    {0x03CC, 0x03BF}, {0x03CE, 0x03C9}, {0x0451, 0x0435},  // Cyrillic yo
+};
+
+// Letters spelled out with two.
+constexpr std::pair<char32_t, std::string_view> kSpelledOut[] = {
+    {0x00DF, "ss"}, {0x00E6, "ae"}, {0x00FE, "th"}, {0x0132, "ij"},
+    {0x0133, "ij"}, {0x0152, "oe"}, {0x0153, "oe"},
+};
+
+// The letters of `cp` (already lower-cased) without diacritics; `out` stays empty when the
+// character has none to take off.
 void FoldedLetter(char32_t cp, std::string& out) {
     out.clear();
     char base = 0;
@@ -178,32 +194,18 @@ void FoldedLetter(char32_t cp, std::string& out) {
         base = kLatinExtendedABases[cp - 0x0100];
     }
     if (base == '*') {
-        switch (cp) {
-            case 0x00DF: out = "ss"; return;
-            case 0x00E6: out = "ae"; return;
-            case 0x00FE: out = "th"; return;
-            case 0x0132:
-            case 0x0133: out = "ij"; return;
-            default: out = "oe"; return;  // U+0152, U+0153
+        for (const auto& [letter, spelled] : kSpelledOut) {
+            if (letter == cp) out = spelled;
         }
+        return;
     }
     if (base != 0 && base != '-') {
         out = base;
         return;
     }
-    char32_t folded = 0;
-    switch (cp) {
-        case 0x0390: case 0x03AF: case 0x03CA: folded = 0x03B9; break;  // iota
-        case 0x03B0: case 0x03CD: case 0x03CB: folded = 0x03C5; break;  // upsilon
-        case 0x03AC: folded = 0x03B1; break;
-        case 0x03AD: folded = 0x03B5; break;
-        case 0x03AE: folded = 0x03B7; break;
-        case 0x03CC: folded = 0x03BF; break;
-        case 0x03CE: folded = 0x03C9; break;
-        case 0x0451: folded = 0x0435; break;  // yo
-        default: return;
+    for (const auto& [accented, plain] : kOtherAccented) {
+        if (accented == cp) AppendUtf8(plain, out);
     }
-    AppendUtf8(folded, out);
 }
 
 bool IsCombiningMark(char32_t cp) {

@@ -70,7 +70,7 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_tracks;
     }
-    int reads = 0;  // guarded by m_mutex
+    int reads = 0;                       // guarded by m_mutex
     std::vector<int> rescansBeforeRead;  // reads done when each rescan came; guarded by m_mutex
 
 private:
