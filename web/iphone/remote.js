@@ -288,7 +288,9 @@
 
   // Sends a command; on failure the server's text for its result code is shown.
   async function command(name, fields) {
-    const { code } = await call(name, fields);
+    // Queueing a whole library can take the player a while.
+    const slow = /^(PlayMedia|PlaylistAdd)/.test(name);
+    const { code } = await call(name, fields, slow ? 30000 : NO_ANSWER_MS);
     if (code !== 0) toast(await describe(code), true);
     return code === 0;
   }
