@@ -16,7 +16,11 @@ class CppSQLiteConnection;
 // The text a name is compared by: lower-cased, accents taken off (FoldAccents).
 std::string SearchKey(std::string_view text);
 
-// Makes search_key(text) available to the statements of this connection.
+// True when every space-separated word of `foldedWords` occurs in SearchKey(name).
+bool KeyHasEveryWord(std::string_view name, std::string_view foldedWords);
+
+// Makes search_key(text) and search_has_words(name, words) available to the statements of
+// this connection.
 void PrepareSearchFunctions(CppSQLiteConnection& connection);
 
 // The WHERE clause for a normalised search text (NormalizeSearchText): "1" for the empty

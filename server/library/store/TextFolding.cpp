@@ -250,22 +250,44 @@ std::string Utf8ToLower(std::string_view text) {
     });
 }
 
-std::string FoldAccents(std::string_view text) {
+void FoldAccentsInto(std::string_view text, std::string& out) {
+    out.clear();
+    size_t pos = 0;
     std::string letters;
-    return MapCodePoints(text, [&letters](char32_t cp, std::string& out) {
+    while (pos < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte < 0x80) {  // most names are plain ASCII
+            out += static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte);
+            ++pos;
+            continue;
+        }
+        char32_t cp = 0;
+        const size_t length = DecodeUtf8(text, pos, cp);
+        if (length == 0) {
+            out += text[pos++];
+            continue;
+        }
+        pos += length;
         cp = ToLower(cp);
         if (cp < 0x80) {
             out += static_cast<char>(cp);
-            return;
+            continue;
         }
-        if (IsCombiningMark(cp)) return;
+        if (IsCombiningMark(cp)) continue;
         FoldedLetter(cp, letters);
         if (letters.empty()) {
             AppendUtf8(cp, out);
         } else {
             out += letters;
         }
-    });
+    }
+}
+
+std::string FoldAccents(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    FoldAccentsInto(text, out);
+    return out;
 }
 
 std::string_view TrimWhiteSpace(std::string_view text) {

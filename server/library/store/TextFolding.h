@@ -15,6 +15,8 @@ std::string Utf8ToLower(std::string_view text);
 // are spelled out ("ß" -> "ss", "æ" -> "ae", "ø" -> "o"). Combining marks are dropped, so
 // decomposed text folds like composed text.
 std::string FoldAccents(std::string_view text);
+// The same into `out` (emptied first), so a caller folding many names reuses one buffer.
+void FoldAccentsInto(std::string_view text, std::string& out);
 
 // The key that names and titles sort by: lower-cased, trimmed, without a leading "the ".
 std::string MakeSortName(std::string_view name);
