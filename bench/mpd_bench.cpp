@@ -7,13 +7,12 @@
 //
 //   vantor_mpd_bench [--tracks N] [--seconds S]
 
+#include "bench/LibraryUpdate.h"
 #include "protocol/Message.h"
 #include "protocol/MessageType.h"
 #include "protocol/Xml.h"
 #include "server/core/Logger.h"
-#include "server/library/MediaLibrary.h"
 #include "server/player/mpd/MpdMediaReader.h"
-#include "tests/server/player/mpd/Id3Tag.h"
 #include "tests/server/player/mpd/MpdFixture.h"
 #include "tests/support/QrmProcess.h"
 #include "tests/support/TestClients.h"
@@ -33,31 +32,13 @@
 
 using namespace vantor;
 using namespace vantor::test;
+using vantor::bench::LibraryUpdateSeconds;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
-}
-
-// Generates `count` tracks spread over genres, artists and albums below `root`.
-bool GenerateLibrary(const std::string& root, int count, const std::string& audio) {
-    static const char* genres[] = {"Rock",  "Jazz",    "Electronic", "Folk", "Classical",
-                                   "Blues", "Ambient", "Pop",        "Soul", "Reggae"};
-    for (int i = 0; i < count; ++i) {
-        GeneratedTrack t;
-        const int album = i / 12;
-        const int artist = album / 4;
-        t.artist = "Artist " + std::to_string(artist);
-        t.album = "Album " + std::to_string(album);
-        t.genre = genres[artist % 10];
-        t.title = "Track " + std::to_string(i);
-        t.trackTag = std::to_string(i % 12 + 1);
-        t.uri = t.artist + "/" + t.album + "/" + std::to_string(i % 12 + 1) + ".mp3";
-        if (!WriteTaggedFile(root + "/" + t.uri, MakeId3Tag(t), audio)) return false;
-    }
-    return true;
 }
 
 // MPD's own round trip: "status" over a plain socket, reading up to the final "OK".
@@ -124,31 +105,6 @@ double QrmVolumeRate(const CQrmProcess& qrm, double seconds) {
     return count / Seconds(Clock::now() - start);
 }
 
-// One full library update the way the server runs it: MPD's database through the MPD
-// reader into the SQLite store, ending with the replaced library file.
-double LibraryUpdateSeconds(const CMpdInstance& mpd, const std::string& music,
-                            const std::string& dataFolder) {
-    struct : IMediaLibraryListener {
-        void OnMediaLibraryChanged() override {}
-    } listener;
-    CLogger logger;
-    CMpdAddress address;
-    address.host = mpd.Host();
-    address.port = mpd.Port();
-    CMediaLibrary library(logger, dataFolder, [&]() -> std::unique_ptr<IMediaReader> {
-        return std::make_unique<CMPDMediaReader>(logger, address,
-                                                 std::make_shared<CMpdPaths>(music));
-    });
-    library.Start(&listener);  // the start-up update
-    library.WaitForUpdate();
-    const auto start = Clock::now();
-    library.StartUpdate();
-    library.WaitForUpdate();
-    const double seconds = Seconds(Clock::now() - start);
-    library.Stop();
-    return seconds;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -181,7 +137,14 @@ int main(int argc, char** argv) {
 
     const std::string dataFolder = work.Path() + "/data/";
     std::filesystem::create_directories(dataFolder);
-    const double index = LibraryUpdateSeconds(mpd, music, dataFolder);
+    CLogger logger;
+    CMpdAddress address;
+    address.host = mpd.Host();
+    address.port = mpd.Port();
+    const double index = LibraryUpdateSeconds(dataFolder, [&]() -> std::unique_ptr<IMediaReader> {
+        return std::make_unique<CMPDMediaReader>(logger, address,
+                                                 std::make_shared<CMpdPaths>(music));
+    });
     std::printf("library update from MPD, %d tracks: %.2f s (%.0f tracks/s)\n", tracks, index,
                 index > 0 ? tracks / index : 0.0);
 

@@ -11,8 +11,14 @@
 #ifdef VANTOR_HAVE_MPD
 #include "server/player/mpd/MpdRegistration.h"
 #endif
+#ifdef VANTOR_HAVE_MPRIS
+#include "server/player/mpris/MprisRegistration.h"
+#endif
 #ifdef VANTOR_HAVE_WEB_CHANNEL
 #include "server/web/HttpChannel.h"
+#endif
+#ifdef VANTOR_HAVE_DNSSD
+#include "server/dnssd/DnsSdChannel.h"
 #endif
 
 namespace vantor {
@@ -24,6 +30,9 @@ void RegisterServiceFactories(CServer& server, CServerContext& context) {
     (void)context;
 #ifdef VANTOR_HAVE_MPD
     RegisterMpdPlayer(context);
+#endif
+#ifdef VANTOR_HAVE_MPRIS
+    RegisterMprisPlayer(context);  // after MPD: detection tries MPD first
 #endif
 #ifdef VANTOR_HAVE_LIBRARY
     server.SetServiceFactory(CServer::kLibraryPlace, [](CServerContext& ctx, int playerType) {
@@ -40,6 +49,11 @@ void RegisterServiceFactories(CServer& server, CServerContext& context) {
 #ifdef VANTOR_HAVE_WEB_CHANNEL
     server.Router().SetChannel(CRequestRouter::kHttpChannelPlace,
                                std::make_unique<CHttpChannel>(context));
+#endif
+#ifdef VANTOR_HAVE_DNSSD
+    const bool announceWeb = server.Router().Channel(CRequestRouter::kHttpChannelPlace) != nullptr;
+    server.Router().SetChannel(CRequestRouter::kDnsSdChannelPlace,
+                               std::make_unique<CDnsSdChannel>(context, announceWeb));
 #endif
 }
 

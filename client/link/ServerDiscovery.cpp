@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <thread>
 
+#include "client/link/DnsSdServers.h"
 #include "client/link/ServerAddress.h"
 #include "platform/HostAddresses.h"
 #include "platform/NetSocket.h"
@@ -19,6 +20,7 @@ namespace {
 
 constexpr char kRequest[] = {0x01, 0x00, static_cast<char>(0xFF)};
 constexpr size_t kReplyBytes = 1000;
+constexpr char kWholeNetwork[] = "255.255.255.255";
 
 bool IsDottedQuad(const std::string& text) {
     in_addr address{};
@@ -57,12 +59,24 @@ std::string ServerDiscovery::Run(const DiscoveryOptions& options) {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_servers.clear();
     }
+    auto dnsSd = options.dnsSd;
+    if (!dnsSd && options.broadcastAddress == kWholeNetwork) dnsSd = FindServersByDnsSd;
+    std::vector<std::string> announced;
+    std::thread browse;
+    if (dnsSd) {
+        browse = std::thread([&] {
+            ::pthread_setname_np(::pthread_self(), "DNS-SD Discovery");
+            announced = dnsSd(options.attemptWaitMs, options.connectionPort);
+        });
+    }
     const std::vector<std::string> local =
         options.localAddresses ? options.localAddresses() : GetHostIPv4Addresses();
     for (const std::string& address : local) {
         if (BroadcastAttempt(options, address)) break;
         if (!options.cradleHost.empty() && CradleAttempt(options)) break;
     }
+    if (browse.joinable()) browse.join();
+    for (const std::string& server : announced) Add(server);
     return Item(0);
 }
 

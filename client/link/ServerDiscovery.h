@@ -4,7 +4,9 @@
 // the discovery address and port, whose answer (0x01 0x00, a length byte, then the server's
 // addresses separated by ",") names the servers; when no answer comes within the wait, a
 // TCP connection to the host name "ppp_peer" (a handheld sitting in a desktop cradle).
-// The run stops after the first interface for which a server was found.
+// The run stops after the first interface for which a server was found. Beside the
+// broadcast, the servers announced by DNS-SD are asked for; they are added after what the
+// broadcast found, each server once.
 //
 // Threads: Run blocks its caller (about 2 s per attempt that finds nothing) and runs each
 // attempt on a thread of its own; the result list may be read from any thread.
@@ -28,6 +30,10 @@ struct DiscoveryOptions {
     int attemptWaitMs = 2000;
     // The local interface addresses, in order; the host's IPv4 addresses by default.
     std::function<std::vector<std::string>()> localAddresses;
+    // Asks DNS-SD for servers ("address" or "address:port") while the broadcast runs, for
+    // at most the given wait. Unset: FindServersByDnsSd when the broadcast goes to the whole
+    // network ("255.255.255.255"), nothing when it goes to one host.
+    std::function<std::vector<std::string>(int waitMs, int connectionPort)> dnsSd;
     DiagnosticSink diagnostics = StandardOutputSink();
 };
 

@@ -185,13 +185,15 @@ std::string CConfigStore::PlayerTypeName(int type) {
             return "Winamp";
         case kPlayerMPD:
             return "MPD";
+        case kPlayerMPRIS:
+            return "MPRIS";
         default:
             return "";
     }
 }
 
 int CConfigStore::PlayerTypeFromName(const std::string& name) {
-    for (int type = kPlayerITunes; type <= kPlayerMPD; ++type) {
+    for (int type = kPlayerITunes; type <= kPlayerMPRIS; ++type) {
         if (::strcasecmp(name.c_str(), PlayerTypeName(type).c_str()) == 0) return type;
     }
     return kPlayerNone;

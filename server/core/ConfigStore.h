@@ -15,6 +15,7 @@ enum PlayerType : int {
     kPlayerWMP = 3,
     kPlayerWinamp = 4,
     kPlayerMPD = 5,
+    kPlayerMPRIS = 6,
 };
 
 // The server's persistent settings: "QRM.config" in the data folder, one key=value per line
@@ -57,7 +58,7 @@ public:
 
     // The stored player type; when absent or unknown, the detected one (not stored).
     int GetPlayerType() const;
-    // 0 removes the key; 1 to 5 store the type's name; other values are refused.
+    // 0 removes the key; 1 to 6 store the type's name; other values are refused.
     bool SetPlayerType(int type);
     static std::string PlayerTypeName(int type);
     // kPlayerNone when the name is not a player type name (compared without case).

@@ -33,6 +33,7 @@ public:
     static constexpr int kChannelPlaces = 10;
     static constexpr int kXmlChannelPlace = 0;
     static constexpr int kHttpChannelPlace = 1;
+    static constexpr int kDnsSdChannelPlace = 2;  // the DNS-SD announcement, started last
 
     // Creates the XML channel in place 0; the other places stay empty until SetChannel.
     explicit CRequestRouter(CServerContext& context);

@@ -12,7 +12,7 @@
 namespace vantor {
 
 const char* const kNoPlayerHint =
-    "No player is configured and none was found: set PlayerType in QRM.config (MPD, "
+    "No player is configured and none was found: set PlayerType in QRM.config (MPD, MPRIS, "
     "Winamp, iTunes or WMP); for MPD also MPD\\Host (a socket path or host name, default "
     "127.0.0.1), MPD\\Port (6600) and MPD\\Password, then restart QRM or send it SIGHUP. "
     "scripts/start-with-mpd.sh does all of this with a private MPD.";

@@ -7,6 +7,9 @@
 #ifdef VANTOR_HAVE_MPD
 #include "server/player/mpd/MpdPlayerService.h"
 #endif
+#ifdef VANTOR_HAVE_MPRIS
+#include "server/player/mpris/MprisPlayerService.h"
+#endif
 
 namespace vantor {
 
@@ -20,6 +23,10 @@ std::unique_ptr<IService> CreatePlayerService(int playerType, CServerContext& co
 #ifdef VANTOR_HAVE_MPD
         case kPlayerMPD:
             return std::make_unique<CMPDPlayerService>(context);
+#endif
+#ifdef VANTOR_HAVE_MPRIS
+        case kPlayerMPRIS:
+            return std::make_unique<CMPRISPlayerService>(context);
 #endif
         default:
             return nullptr;

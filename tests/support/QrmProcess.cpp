@@ -135,6 +135,9 @@ CQrmProcess::CQrmProcess(std::string binaryPath) : m_binary(std::move(binaryPath
         m_httpPort = FindFreePort();
     } while (m_httpPort == m_xmlPort || m_httpPort == m_discoveryPort);
     m_env["VANTOR_REGISTRY_DIR"] = m_dataDir + "registry/";
+    // No test announces the server on this machine's DNS-SD daemon: the system bus the
+    // server sees is one that is not there, unless a test gives it its own.
+    m_env["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=" + m_dataDir + "no-system-bus";
 }
 
 CQrmProcess::~CQrmProcess() {

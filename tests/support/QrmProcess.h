@@ -44,7 +44,8 @@ public:
     void SetWorkingDirectory(const std::string& dir) { m_workDir = dir; }
     // Sets an environment variable for the server (the rest is inherited). By default
     // VANTOR_REGISTRY_DIR points to an empty folder inside the data folder, so the server
-    // never sees this machine's registry.
+    // never sees this machine's registry, and DBUS_SYSTEM_BUS_ADDRESS to a socket that does
+    // not exist, so it never announces itself on this machine's DNS-SD daemon.
     void SetEnv(const std::string& name, const std::string& value) { m_env[name] = value; }
     // Extra command-line arguments after "--headless --data-dir <folder>".
     void SetExtraArgs(std::vector<std::string> args) { m_extraArgs = std::move(args); }

@@ -6,8 +6,6 @@
 #include "server/player/mpd/MpdRating.h"
 
 #include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 namespace vantor {
 
@@ -37,37 +35,21 @@ CMpdStateMonitor::CMpdStateMonitor(CLogger& logger, CMpdAddress address, CMpdPat
       m_address(std::move(address)),
       m_paths(paths),
       m_connection(logger, "monitor"),
-      m_thread(logger) {
-    m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-}
+      m_thread(logger) {}
 
 CMpdStateMonitor::~CMpdStateMonitor() {
     Stop();
-    if (m_wakeFd >= 0) close(m_wakeFd);
 }
 
 int32_t CMpdStateMonitor::Start() {
-    Stop();
-    {
-        std::lock_guard<std::mutex> lock(m_startMutex);
-        m_attempted = false;
+    if (!m_thread.Start("MPD State Monitor", [this] { Run(); },
+                        static_cast<int>(m_address.timeoutMs) + 500)) {
+        return kResultPlayerComm;
     }
-    m_stop = false;
-    uint64_t drained = 0;
-    while (read(m_wakeFd, &drained, sizeof drained) > 0) {
-    }
-    if (m_thread.Start("MPD State Monitor", [this] { Run(); }) != 0) return kResultPlayerComm;
-    std::unique_lock<std::mutex> lock(m_startMutex);
-    m_startCv.wait_for(lock, std::chrono::milliseconds(m_address.timeoutMs + 500),
-                       [this] { return m_attempted; });
     return m_reachable ? kResultSuccess : kResultPlayerComm;
 }
 
 void CMpdStateMonitor::Stop() {
-    if (!m_thread.IsRunning()) return;
-    m_stop = true;
-    const uint64_t one = 1;
-    (void)!write(m_wakeFd, &one, sizeof one);
     m_thread.Stop();
 }
 
@@ -76,18 +58,15 @@ bool CMpdStateMonitor::IsRunning() const {
 }
 
 void CMpdStateMonitor::SetListener(IPlayerListener* listener) {
-    std::lock_guard<std::mutex> lock(m_listenerMutex);
-    m_listener = listener;
+    m_thread.SetListener(listener);
 }
 
 void CMpdStateMonitor::ClearListener(IPlayerListener* listener) {
-    std::lock_guard<std::mutex> lock(m_listenerMutex);
-    if (m_listener == listener) m_listener = nullptr;
+    m_thread.ClearListener(listener);
 }
 
 IPlayerListener* CMpdStateMonitor::Listener() {
-    std::lock_guard<std::mutex> lock(m_listenerMutex);
-    return m_listener;
+    return m_thread.Listener();
 }
 
 CMpdPlayerState CMpdStateMonitor::State() const {
@@ -121,30 +100,22 @@ std::vector<std::string> CMpdStateMonitor::PlaylistTitles() const {
     return m_titles;
 }
 
-bool CMpdStateMonitor::WaitForWake(int timeoutMs) {
-    pollfd pfd{m_wakeFd, POLLIN, 0};
-    poll(&pfd, 1, timeoutMs);
-    return m_stop.load();
-}
-
 void CMpdStateMonitor::Run() {
     bool first = true;
-    while (!m_stop) {
+    while (!m_thread.IsStopping()) {
         if (!m_connection.IsOpen()) {
             const bool up = ConnectOnce();
             if (first) {
                 first = false;
-                std::lock_guard<std::mutex> lock(m_startMutex);
-                m_attempted = true;
-                m_startCv.notify_all();
+                m_thread.FirstAttemptDone();
             }
             if (!up) {
-                if (WaitForWake(m_backoff.NextDelayMs())) break;
+                if (m_thread.WaitForWake(m_backoff.NextDelayMs())) break;
                 continue;
             }
         }
         if (!IdleRound()) {
-            if (m_stop) break;
+            if (m_thread.IsStopping()) break;
             Lost();
         }
     }
@@ -195,10 +166,10 @@ bool CMpdStateMonitor::IdleRound() {
         m_connection.Fail("idle");
         return false;
     }
-    pollfd fds[2] = {{mpd_connection_get_fd(c), POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+    pollfd fds[2] = {{mpd_connection_get_fd(c), POLLIN, 0}, {m_thread.WakeFd(), POLLIN, 0}};
     const bool playing = State().playingState == kPlaying;
     const int ready = poll(fds, 2, playing ? kPlayingTickMs : -1);
-    if (m_stop) return false;
+    if (m_thread.IsStopping()) return false;
     if (ready == 0 || (fds[1].revents & POLLIN)) {
         // The playing tick: leave idle to read the position (and whatever else happened).
         if (!mpd_send_noidle(c)) {

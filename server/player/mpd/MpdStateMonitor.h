@@ -1,14 +1,13 @@
 #pragma once
 
 #include "protocol/MediaItem.h"
-#include "server/core/WorkerThread.h"
+#include "server/player/MonitorThread.h"
 #include "server/player/mpd/MpdConnection.h"
 #include "server/player/mpd/MpdSong.h"
 #include "server/player/mpd/MpdState.h"
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -56,7 +55,6 @@ public:
 
 private:
     void Run();
-    bool WaitForWake(int timeoutMs);  // true when woken by Stop
     bool ConnectOnce();
     void Lost();
     // Reads the state after the events in `idleMask` (0: everything) and reports changes.
@@ -71,19 +69,9 @@ private:
     const CMpdAddress m_address;
     CMpdPaths& m_paths;
     CMpdConnection m_connection;  // used only on the monitor thread
-    CWorkerThread m_thread;
+    CMonitorThread m_thread;
     CMpdBackoff m_backoff;
-    int m_wakeFd = -1;
-    std::atomic<bool> m_stop{false};
     std::atomic<bool> m_reachable{false};
-
-    // First connection attempt, for Start.
-    std::mutex m_startMutex;
-    std::condition_variable m_startCv;
-    bool m_attempted = false;
-
-    mutable std::mutex m_listenerMutex;
-    IPlayerListener* m_listener = nullptr;
 
     mutable std::mutex m_stateMutex;
     CMpdPlayerState m_state;

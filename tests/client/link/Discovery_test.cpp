@@ -70,6 +70,39 @@ TEST(DiscoveryTest, RepliesAreReadAsServersWriteThem) {
     EXPECT_EQ(discovery.Servers(), (std::vector<std::string>{"127.0.0.1", "10.1.2.3"}));
 }
 
+TEST(DiscoveryTest, ServersAnnouncedByDnsSdJoinTheBroadcastsOnce) {
+    CNetSocket responder;
+    ASSERT_TRUE(responder.CreateUdp(0, "127.0.0.1"));
+    std::thread answer([&] {
+        char request[16];
+        std::string from;
+        int port = 0;
+        if (responder.ReceiveFrom(request, sizeof request, &from, &port) != 3) return;
+        const std::string reply = "\x01\x00\x08" "10.1.2.3"s;
+        responder.SendTo(reply.data(), reply.size(), from, port);
+    });
+    DiscoveryOptions options = LoopbackOptions(responder.LocalPort());
+    options.connectionPort = 4000;
+    int askedPort = 0;
+    options.dnsSd = [&](int, int connectionPort) {
+        askedPort = connectionPort;
+        // Found by both ways; another port on a known host; a host only DNS-SD knows.
+        return std::vector<std::string>{"10.1.2.3", "127.0.0.1:4100", "10.7.7.7"};
+    };
+    ServerDiscovery discovery;
+    EXPECT_EQ(discovery.Run(options), "127.0.0.1");
+    answer.join();
+    EXPECT_EQ(askedPort, 4000);
+    EXPECT_EQ(discovery.Servers(), (std::vector<std::string>{"127.0.0.1", "10.1.2.3",
+                                                            "127.0.0.1:4100", "10.7.7.7"}));
+
+    // With no broadcast reply at all, what DNS-SD found is still found.
+    CNetSocket silent;
+    ASSERT_TRUE(silent.CreateUdp(0, "127.0.0.1"));
+    options.port = silent.LocalPort();
+    EXPECT_EQ(discovery.Run(options), "10.1.2.3");
+}
+
 TEST(DiscoveryTest, TheCradleHostIsTriedWhenNoReplyComes) {
     CNetSocket silent;
     ASSERT_TRUE(silent.CreateUdp(0, "127.0.0.1"));

@@ -208,6 +208,8 @@ TEST_F(PlayerTypeTest, StoredTypeWinsAndZeroRemovesIt) {
     EXPECT_EQ(store.GetPlayerType(), kPlayerWinamp);
     EXPECT_TRUE(store.SetPlayerType(kPlayerMPD));
     EXPECT_EQ(store.GetPlayerType(), kPlayerMPD);
+    EXPECT_TRUE(store.SetString("PlayerType", "mpris"));
+    EXPECT_EQ(store.GetPlayerType(), kPlayerMPRIS);
     EXPECT_FALSE(store.SetPlayerType(9));
     EXPECT_TRUE(store.SetPlayerType(kPlayerNone));
     EXPECT_FALSE(Exists(m_data / "QRM.config"));

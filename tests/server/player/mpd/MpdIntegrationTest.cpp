@@ -7,10 +7,9 @@
 #include "protocol/ResultCodes.h"
 #include "protocol/Xml.h"
 #include "tests/server/player/mpd/MpdFixture.h"
-#include "tests/server/player/mpd/QrmMpdClient.h"
+#include "tests/support/QrmClient.h"
 #include "tests/support/QrmProcess.h"
 
-#include <curl/curl.h>
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -25,54 +24,12 @@ namespace {
 
 using test::CMpdInstance;
 using test::CMusicFolder;
-using test::CQrmMpdClient;
+using test::CQrmClient;
 using test::CQrmProcess;
+using test::EncodePath;
+using test::Eventually;
+using test::HttpGet;
 using Clock = std::chrono::steady_clock;
-
-// Percent-encodes what a URL path cannot carry as it is (the art file name has spaces).
-std::string EncodePath(const std::string& path) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : path) {
-        if (std::isalnum(c) || std::strchr("/-._~", c)) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            out += {'%', hex[c >> 4], hex[c & 15]};
-        }
-    }
-    return out;
-}
-
-// GET over HTTP; the status code (0 when nothing answered) and the body.
-long HttpGet(const std::string& url, std::string& body) {
-    body.clear();
-    CURL* curl = curl_easy_init();
-    if (!curl) return 0;
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 10000L);
-    curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-    curl_easy_setopt(
-        curl, CURLOPT_WRITEFUNCTION, +[](char* data, size_t size, size_t n, void* out) {
-            static_cast<std::string*>(out)->append(data, size * n);
-            return size * n;
-        });
-    long status = 0;
-    if (curl_easy_perform(curl) == CURLE_OK) {
-        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    }
-    curl_easy_cleanup(curl);
-    return status;
-}
-
-bool Eventually(const std::function<bool()>& condition, int timeoutMs = 8000) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (Clock::now() < deadline) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return condition();
-}
 
 class MpdIntegrationTest : public ::testing::Test {
 protected:
@@ -167,7 +124,7 @@ protected:
 
     static CMpdInstance* s_mpd;
     static CQrmProcess* s_qrm;
-    CQrmMpdClient m_client;
+    CQrmClient m_client;
 };
 
 CMpdInstance* MpdIntegrationTest::s_mpd = nullptr;

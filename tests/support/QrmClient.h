@@ -2,7 +2,7 @@
 
 // A protocol client for the integration tests: sends request messages to a running QRM,
 // waits for the matching response, and keeps the events that arrive in between so a test
-// can wait for them.
+// can wait for them. Beside it, the small helpers those tests share.
 
 #include "protocol/Message.h"
 #include "tests/support/TestClients.h"
@@ -14,7 +14,7 @@
 
 namespace vantor::test {
 
-class CQrmMpdClient {
+class CQrmClient {
 public:
     bool Connect(int port) { return m_client.Connect(port); }
     void Close() { m_client.Close(); }
@@ -42,5 +42,13 @@ private:
 
 // The root element name of a document.
 std::string RootName(const std::string& doc);
+
+// Polls `condition` every 50 ms until it holds or the time is up; its last answer.
+bool Eventually(const std::function<bool()>& condition, int timeoutMs = 8000);
+
+// Percent-encodes what a URL path cannot carry as it is (art file names have spaces).
+std::string EncodePath(const std::string& path);
+// GET over HTTP (no proxy); the status code (0 when nothing answered) and the body.
+long HttpGet(const std::string& url, std::string& body);
 
 }  // namespace vantor::test

@@ -1,6 +1,6 @@
-#include "tests/server/player/mpd/Id3Tag.h"
+#include "tests/support/Id3Tag.h"
 
-#include "tests/server/player/mpd/MpdFixture.h"
+#include "tests/support/MusicFolder.h"
 
 #include <filesystem>
 #include <fstream>
