@@ -409,7 +409,8 @@
 
   $('queue-more').addEventListener('click', () => loadQueue(queueShown));
   $('queue-clear').addEventListener('click', () => {
-    sheet('Clear the queue?', 'All ' + state.queueLength + ' tracks are taken out of the queue.', [
+    const what = state.queueLength === 1 ? 'The track is' : 'All ' + state.queueLength + ' tracks are';
+    sheet('Clear the queue?', what + ' taken out of the queue.', [
       ['Clear queue', async () => { if (await command('PlaylistClearRequest')) loadQueue(0); }, 'danger'],
     ]);
   });
@@ -568,7 +569,7 @@
       }
     };
     if (!ask) return go();
-    const queued = state.queueLength > 0 ? 'the ' + state.queueLength + ' tracks in the queue' : 'the queue';
+    const queued = state.queueLength > 1 ? 'the ' + state.queueLength + ' tracks in the queue' : 'the queue';
     sheet('Play all of \u201c' + name + '\u201d?', 'This replaces ' + queued + '.', [['Replace the queue', go]]);
   }
 
