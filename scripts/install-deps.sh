@@ -3,11 +3,12 @@
 # is already present.
 #
 #   scripts/install-deps.sh         what building and running the server needs: the compiler
-#                                   tool chain, the libraries, MPD, mpc and ffmpeg
+#                                   tool chain, the libraries (GTK for its window), MPD, mpc
+#                                   and ffmpeg
 #   scripts/install-deps.sh --dev   also what testing and benchmarking need: GoogleTest,
 #                                   Google Benchmark, clang (fuzzers), chromium and the
-#                                   browser-test driver, nginx and wrk, Xvfb, mpv and the
-#                                   D-Bus and Avahi daemons
+#                                   browser-test driver, nginx and wrk, Xvfb, xdotool,
+#                                   ImageMagick, mpv and the D-Bus and Avahi daemons
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,7 +16,7 @@ dev=0
 case ${1:-} in
   --dev) dev=1 ;;
   "") ;;
-  -h|--help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+  -h|--help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
   *) echo "install-deps: unknown option $1 (use --dev or nothing)" >&2; exit 2 ;;
 esac
 
@@ -23,6 +24,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libsqlite3-dev libcurl4-openssl-dev libssl-dev libmpdclient-dev
   libsystemd-dev libtag1-dev libavahi-client-dev
+  libgtkmm-3.0-dev libayatana-appindicator3-dev librsvg2-common
   mpd mpc ffmpeg
 )
 if ((dev)); then
@@ -32,6 +34,7 @@ if ((dev)); then
     sqlite3 wrk nginx-light chromium iproute2 util-linux
     xvfb xauth
     mpv mpv-mpris playerctl dbus-daemon avahi-daemon
+    dbus xdotool imagemagick
   )
   # Node.js and npm drive the browser tests; a machine that already has them (from any
   # source) keeps its own, since Debian's npm cannot be installed beside another nodejs.

@@ -1,4 +1,6 @@
-// QRM: the Vantor server program. Runs the server until SIGINT or SIGTERM; SIGHUP re-reads
+// QRM: the Vantor server program. On a desktop it lives in the notification area with its
+// windows; without a display, or with --headless, it runs without any window and logs to
+// standard error as well. It runs until "Exit", SIGINT or SIGTERM; SIGHUP re-reads
 // "QRM.config" and restarts the server when the player type changed. Signals are taken
 // from a signalfd on the main thread, so no work happens inside a signal handler.
 
@@ -22,6 +24,12 @@
 #include "server/core/Server.h"
 #include "server/core/ServerContext.h"
 #include "server/core/WorkerThread.h"
+#ifdef VANTOR_HAVE_UPDATE
+#include "server/shell/update/SoftwareUpdate.h"
+#endif
+#ifdef VANTOR_HAVE_DESKTOP
+#include "server/shell/DesktopShell.h"
+#endif
 
 namespace {
 
@@ -35,6 +43,18 @@ struct Options {
 
 const char* const kUsage = "Usage: QRM [--headless] [--data-dir DIR] [--help]\n";
 
+#ifdef VANTOR_HAVE_DESKTOP
+constexpr bool kDesktopBuilt = true;
+
+bool DisplayPresent() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
+#else
+constexpr bool kDesktopBuilt = false;
+#endif
+
 void PrintHelp() {
     std::printf(
         "%s\n"
@@ -43,10 +63,11 @@ void PrintHelp() {
         "\n"
         "Options:\n"
         "  --headless      Run without a window, logging to standard error as well as to\n"
-        "                  the log file. This build has no window yet, so QRM always runs\n"
-        "                  this way (also when no display is present). Without a window,\n"
-        "                  QRM ends with status 1 when the XML or the HTTP channel cannot\n"
-        "                  listen (a port in use, say), saying why on standard error.\n"
+        "                  the log file %s.\n"
+        "                  Without a window, QRM ends with status 1 when the XML or the\n"
+        "                  HTTP channel cannot listen (a port in use, say), saying why on\n"
+        "                  standard error. With a window it lives in the notification\n"
+        "                  area, and the \"Debug Log\" window shows such errors.\n"
         "  --data-dir DIR  Keep the server's files in DIR instead of the data folder.\n"
         "  --help          Show this text and exit.\n"
         "\n"
@@ -76,7 +97,10 @@ void PrintHelp() {
         "Signals: SIGINT and SIGTERM stop the server; SIGHUP re-reads QRM.config and\n"
         "restarts the server when the player type changed. A second QRM on the same data\n"
         "folder asks the running one to show its window and exits.\n",
-        kUsage, GetDataFolder().c_str());
+        kUsage,
+        kDesktopBuilt ? "(also when no display is present)"
+                      : "(always, in this build without windows)",
+        GetDataFolder().c_str());
 }
 
 // False (after printing why) when the command line is not understood.
@@ -185,39 +209,69 @@ int main(int argc, char** argv) {
             return 1;
     }
 
+    bool desktop = false;
+#ifdef VANTOR_HAVE_DESKTOP
+    if (!options.headless && DisplayPresent()) {
+        desktop = shell::InitDesktop(argc, argv);
+        if (!desktop)
+            std::fprintf(stderr, "QRM: cannot open the display; running without a window\n");
+    }
+#endif
+
     CLogger logger;
     CConfigStore config(dataFolder);
     CLogFile logFile;
     logFile.SetPath(dataFolder + "qrm.log");  // moves the previous run's log aside
     logger.AddSink(&logFile);
     CStderrLogSink stderrSink;
-    logger.AddSink(&stderrSink);
+    if (!desktop) logger.AddSink(&stderrSink);
     logger.SetLevel(kLogNormal);
-
-    // Later instances ask this one to show its window; without a window there is only
-    // the log line to show for it.
-    CWorkerThread showListener(logger);
-    showListener.Start("Instance Listener", [&instance, &logger] {
-        while (instance.WaitForShowRequest())
-            logger.LogNormal(
-                "Another instance asked to show the server window (running headless).");
-    });
 
     CEventBus bus(logger);
     CServerContext context{logger, config, bus};
+#ifdef VANTOR_HAVE_UPDATE
+    CSoftwareUpdate update(context);
+#endif
+    CWorkerThread showListener(logger);
     int status = 0;
     {
         CServer server(context);
         RegisterServiceFactories(server, context);
-        // Without a window nobody would see that a channel could not listen: rather than
-        // run on with nothing listening, say so and end.
-        server.SetChannelsRequired(true);
-        if (!StartServer(server)) {
-            status = 1;
-        } else {
+#ifdef VANTOR_HAVE_UPDATE
+        server.SetUpdateCheck(&update);
+#endif
+        if (desktop) {
+#ifdef VANTOR_HAVE_DESKTOP
+            shell::CDesktopShell shell(server, context, update);
+            // Later instances ask this one to show its window.
+            showListener.Start("Instance Listener", [&instance, &shell] {
+                while (instance.WaitForShowRequest()) shell.RequestShow();
+            });
+            // With a window the server runs on when a channel cannot listen: the log
+            // window shows why.
+            server.Start();
             logger.LogNormal("Data folder: %s", dataFolder.c_str());
-            status = RunUntilStopped(signalFd, server, context);
+            status = shell.Run(signalFd, [&server, &context] { Reload(server, context); });
             server.Stop();
+            instance.Release();
+            showListener.Stop();
+#endif
+        } else {
+            showListener.Start("Instance Listener", [&instance, &logger] {
+                while (instance.WaitForShowRequest())
+                    logger.LogNormal(
+                        "Another instance asked to show the server window (running headless).");
+            });
+            // Without a window nobody would see that a channel could not listen: rather
+            // than run on with nothing listening, say so and end.
+            server.SetChannelsRequired(true);
+            if (!StartServer(server)) {
+                status = 1;
+            } else {
+                logger.LogNormal("Data folder: %s", dataFolder.c_str());
+                status = RunUntilStopped(signalFd, server, context);
+                server.Stop();
+            }
         }
     }
     instance.Release();

@@ -50,7 +50,12 @@ std::string EncodeUnsafe(const std::string& url) {
     return out;
 }
 
-FetchResult Perform(const std::string& url, long timeoutSeconds, curl_write_callback write,
+int ReportProgress(void* options, curl_off_t total, curl_off_t received, curl_off_t, curl_off_t) {
+    const auto& progress = static_cast<const FetchOptions*>(options)->progress;
+    return progress(static_cast<int64_t>(received), static_cast<int64_t>(total)) ? 0 : 1;
+}
+
+FetchResult Perform(const std::string& url, const FetchOptions& options, curl_write_callback write,
                     void* target) {
     static std::once_flag init;
     std::call_once(init, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -64,9 +69,22 @@ FetchResult Perform(const std::string& url, long timeoutSeconds, curl_write_call
     curl_easy_setopt(curl.get(), CURLOPT_URL, safeUrl.c_str());
     curl_easy_setopt(curl.get(), CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
-    // The server is on the local network: never through a proxy.
-    curl_easy_setopt(curl.get(), CURLOPT_PROXY, "");
-    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, timeoutSeconds);
+    if (options.viaProxy) {
+        curl_easy_setopt(curl.get(), CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
+    } else {
+        // A server on the local network is never reached through a proxy.
+        curl_easy_setopt(curl.get(), CURLOPT_PROXY, "");
+    }
+    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, options.timeoutSeconds);
+    if (options.stallSeconds > 0) {
+        curl_easy_setopt(curl.get(), CURLOPT_LOW_SPEED_LIMIT, 100L);
+        curl_easy_setopt(curl.get(), CURLOPT_LOW_SPEED_TIME, options.stallSeconds);
+    }
+    if (options.progress) {
+        curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, &ReportProgress);
+        curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, &options);
+        curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
+    }
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, write);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, target);
     const CURLcode code = curl_easy_perform(curl.get());
@@ -82,6 +100,20 @@ FetchResult Perform(const std::string& url, long timeoutSeconds, curl_write_call
 }  // namespace
 
 FetchResult FetchToFile(const std::string& url, const std::string& path, long timeoutSeconds) {
+    FetchOptions options;
+    options.timeoutSeconds = timeoutSeconds;
+    return FetchToFile(url, path, options);
+}
+
+FetchResult FetchToMemory(const std::string& url, std::string& body, long timeoutSeconds,
+                          size_t maxBytes) {
+    FetchOptions options;
+    options.timeoutSeconds = timeoutSeconds;
+    return FetchToMemory(url, body, options, maxBytes);
+}
+
+FetchResult FetchToFile(const std::string& url, const std::string& path,
+                        const FetchOptions& options) {
     FetchResult result;
     {
         std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
@@ -89,7 +121,7 @@ FetchResult FetchToFile(const std::string& url, const std::string& path, long ti
             result.error = "cannot write " + path;
             return result;
         }
-        result = Perform(url, timeoutSeconds, &WriteToFile, file.get());
+        result = Perform(url, options, &WriteToFile, file.get());
         if (std::fflush(file.get()) != 0 && result.Ok()) {
             result.status = 0;
             result.error = "cannot write " + path;
@@ -99,11 +131,11 @@ FetchResult FetchToFile(const std::string& url, const std::string& path, long ti
     return result;
 }
 
-FetchResult FetchToMemory(const std::string& url, std::string& body, long timeoutSeconds,
+FetchResult FetchToMemory(const std::string& url, std::string& body, const FetchOptions& options,
                           size_t maxBytes) {
     body.clear();
     MemorySink sink{&body, maxBytes};
-    FetchResult result = Perform(url, timeoutSeconds, &WriteToMemory, &sink);
+    FetchResult result = Perform(url, options, &WriteToMemory, &sink);
     if (!result.Ok()) body.clear();
     return result;
 }

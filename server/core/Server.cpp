@@ -108,12 +108,14 @@ int CServer::Start() {
     log.LogNormal("Server is started");
     m_autoUpdate = m_context.config.GetBool("AutoUpdate", true);
     m_started = true;
+    if (m_autoUpdate && m_updateCheck) m_updateCheck->StartAutomaticCheck();
     return 0;
 }
 
 void CServer::Stop() {
     if (!m_started) return;
     m_started = false;
+    if (m_autoUpdate && m_updateCheck) m_updateCheck->StopCheck();
     m_router.Close();
     m_context.logger.LogNormal("Stopping services");
     for (auto& service : m_services)

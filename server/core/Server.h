@@ -12,6 +12,16 @@ namespace vantor {
 
 struct CServerContext;
 
+// The software update check as the server sees it: started once the server has started
+// (when "AutoUpdate" is on) and stopped first when it stops. Server's thread.
+class IUpdateCheck {
+public:
+    virtual ~IUpdateCheck() = default;
+    virtual void StartAutomaticCheck() = 0;
+    // Cancels a running check and waits for its thread.
+    virtual void StopCheck() = 0;
+};
+
 // The server object: the banner, the services in their 10 places (0 the media library
 // service, 1 the player service for the configured PlayerType) and the request router with
 // its channels. The services come from factories registered by the program, so this folder
@@ -46,9 +56,12 @@ public:
     // A server without a window (headless) has nobody to show a failed channel to; it must
     // not run on with nothing listening. Set before Start.
     void SetChannelsRequired(bool required) { m_channelsRequired = required; }
+    // The check started after "Server is started" when "AutoUpdate" is on; null for none.
+    // Not owned; it outlives the server. Set before Start.
+    void SetUpdateCheck(IUpdateCheck* check) { m_updateCheck = check; }
     // Why the last Start returned -1 ("" otherwise).
     const std::string& StartFailure() const { return m_startFailure; }
-    // Closes the channels, then stops and deletes the services.
+    // Stops the update check, closes the channels, then stops and deletes the services.
     void Stop();
     bool IsStarted() const { return m_started; }
 
@@ -72,6 +85,7 @@ private:
     bool m_started = false;
     bool m_autoUpdate = true;
     bool m_channelsRequired = false;
+    IUpdateCheck* m_updateCheck = nullptr;
     std::string m_startFailure;
 };
 
