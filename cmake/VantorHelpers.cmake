@@ -49,3 +49,6 @@ function(vantor_add_test name)
     DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 600 LABELS "${labels}")
 endfunction()
+
+# Programs that draw text add this source: see the file.
+set(VANTOR_FONTCONFIG_LEAKS "${CMAKE_SOURCE_DIR}/cmake/FontconfigLeaks.cpp")

@@ -3,17 +3,12 @@
 #include "platform/WindowWire.h"
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace vantor {
 
@@ -219,37 +214,11 @@ std::unique_ptr<IProcessMemory> CLocalWindowSystem::OpenWindowProcess(WindowHand
 }
 
 bool CLocalWindowSystem::StartProgram(const std::string& path) {
-    if (path.empty() || ::access(path.c_str(), X_OK) != 0) {
-        return false;
-    }
-    ReapChildren();
-    // The program gets a session of its own, so it outlives this process like any desktop
-    // program, and no descriptor beyond three quiet ones.
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawnattr_init(&attributes);
-    ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    ::posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-    char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
-    pid_t pid = 0;
-    const int error = ::posix_spawn(&pid, path.c_str(), &actions, &attributes, argv, environ);
-    ::posix_spawnattr_destroy(&attributes);
-    ::posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) {
-        return false;
-    }
-    std::lock_guard lock(m_mutex);
-    m_children.push_back(pid);
-    return true;
+    return m_children.Start(path);
 }
 
 void CLocalWindowSystem::ReapChildren() {
-    std::lock_guard lock(m_mutex);
-    std::erase_if(m_children, [](pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
+    m_children.Reap();
 }
 
 void CLocalWindowSystem::Sleep(int milliseconds) {

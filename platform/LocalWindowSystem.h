@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/ChildPrograms.h"
 #include "platform/WindowSystem.h"
 
-#include <sys/types.h>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -42,7 +42,7 @@ private:
     std::string m_directory;
     std::mutex m_mutex;
     std::map<WindowHandle, std::string> m_paths;  // socket file of each window seen
-    std::vector<pid_t> m_children;                // started programs not yet collected
+    CChildPrograms m_children;
 };
 
 }  // namespace vantor

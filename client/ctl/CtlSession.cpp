@@ -39,11 +39,8 @@ CtlSession::CtlSession(const Options& options, const Output& output)
     : m_options(options), m_output(output), m_profile(client::ClientProfile::Desktop()) {
     CRegistry registry;
     m_settings.Load(registry, m_profile);
-    client::LinkEndpoints endpoints;
-    endpoints.connectionPort = client::PortFromText(m_settings.connectionPort, 3567);
-    endpoints.discovery.broadcastAddress = m_settings.discoveryAddress;
-    endpoints.discovery.port = m_settings.discoveryPort;
-    m_link.SetEndpoints(endpoints);
+    m_link.SetEndpoints(client::EndpointsFromSettings(
+        m_settings.connectionPort, m_settings.discoveryAddress, m_settings.discoveryPort));
     // Diagnostics go to standard error: standard output is the answer.
     m_link.SetDiagnostics([](const std::string& line) { std::fputs(line.c_str(), stderr); });
     m_link.SetResponseWait(std::chrono::seconds(options.timeoutSeconds));

@@ -8,6 +8,15 @@
 
 namespace vantor::client {
 
+LinkEndpoints EndpointsFromSettings(const std::string& connectionPort,
+                                    const std::string& discoveryAddress, int discoveryPort) {
+    LinkEndpoints endpoints;
+    endpoints.connectionPort = PortFromText(connectionPort, 3567);
+    endpoints.discovery.broadcastAddress = discoveryAddress;
+    endpoints.discovery.port = discoveryPort;
+    return endpoints;
+}
+
 namespace {
 
 // The clients read every type of the table: ids never travel, only names.

@@ -43,6 +43,10 @@ struct LinkEndpoints {
     DiscoveryOptions discovery;
 };
 
+// The endpoints of the settings ConnectionPort (text), DiscoveryAddress and DiscoveryPort.
+LinkEndpoints EndpointsFromSettings(const std::string& connectionPort,
+                                    const std::string& discoveryAddress, int discoveryPort);
+
 // The response as its class when it is of `type` (a msg:: id), else null.
 template <class T>
 const T* ResponseAs(const std::unique_ptr<CResponseMessage>& response, int32_t type) {

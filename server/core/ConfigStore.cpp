@@ -267,4 +267,25 @@ std::string CConfigStore::GetWinampPath() const {
     return stored.empty() ? DetectWinampFolder() : stored;
 }
 
+std::string CConfigStore::DetectAppPath(const std::string& exeName) {
+    const CRegistry registry;
+    std::string value;
+    if (!registry.GetString(RegistryRoot::LocalMachine, std::string(kAppPaths) + exeName, "",
+                            value) ||
+        value.size() > kMaxRegistryText) {
+        return "";
+    }
+    return value;
+}
+
+std::string CConfigStore::GetITunesProgram() const {
+    const std::string stored = GetString("Paths\\iTunes", "");
+    return stored.empty() ? DetectAppPath("iTunes.exe") : stored;
+}
+
+std::string CConfigStore::GetWMPProgram() const {
+    const std::string stored = GetString("Paths\\WMP", "");
+    return stored.empty() ? DetectAppPath("wmplayer.exe") : stored;
+}
+
 }  // namespace vantor

@@ -77,6 +77,13 @@ public:
     // Winamp's folder from the registry when it holds "Winamp.exe"; "" otherwise.
     static std::string DetectWinampFolder();
 
+    // The player programs the automation adapters start: "Paths\iTunes" and "Paths\WMP",
+    // else the program the registry's application paths name for "iTunes.exe" and
+    // "wmplayer.exe" (not stored); "" when neither is there.
+    std::string GetITunesProgram() const;
+    std::string GetWMPProgram() const;
+    static std::string DetectAppPath(const std::string& exeName);
+
     std::string GetDataFolder() const { return m_dataFolder; }
     std::string GetFilePath() const { return m_filePath; }
 

@@ -3,6 +3,7 @@
 #include "server/core/ConfigStore.h"
 #include "server/core/ServerContext.h"
 #include "server/library/readers/itunes/ITunesMediaReader.h"
+#include "server/library/readers/wmp/WMPMediaReader.h"
 #include "server/library/readers/winamp/WinampMediaReader.h"
 
 #include <map>
@@ -43,6 +44,9 @@ std::unique_ptr<IMediaReader> CreateMediaReader(int playerType, CServerContext& 
     }
     if (playerType == kPlayerWinamp) {
         return std::make_unique<CWinampMediaReader>(context.logger, context.config.GetWinampPath());
+    }
+    if (playerType == kPlayerWMP || playerType == kPlayerMCE) {
+        return std::make_unique<CWMPMediaReader>(context.logger, context.config.GetWMPProgram());
     }
     return nullptr;
 }

@@ -16,8 +16,9 @@ using MediaReaderFactory = std::function<std::unique_ptr<IMediaReader>(CServerCo
 // starts. Replaces an earlier factory of the same player type.
 void RegisterMediaReaderFactory(int playerType, MediaReaderFactory factory);
 
-// The reader for the configured player type: iTunes (1) and Winamp (4) are built in; other
-// types use a registered factory; null when there is none.
+// The reader for the configured player type: iTunes (1), Media Center (2), Windows Media
+// Player (3) and Winamp (4) are built in; other types use a registered factory; null when
+// there is none.
 std::unique_ptr<IMediaReader> CreateMediaReader(int playerType, CServerContext& context);
 
 }  // namespace vantor

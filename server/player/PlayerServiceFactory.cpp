@@ -2,8 +2,10 @@
 
 #include "server/core/ConfigStore.h"
 #include "server/core/ServerContext.h"
+#include "server/player/itunes/ITunesPlayerService.h"
 #include "server/player/sim/SimPlayerService.h"
 #include "server/player/winamp/WinampPlayerService.h"
+#include "server/player/wmp/WMPPlayerService.h"
 #ifdef VANTOR_HAVE_MPD
 #include "server/player/mpd/MpdPlayerService.h"
 #endif
@@ -18,6 +20,10 @@ std::unique_ptr<IService> CreatePlayerService(int playerType, CServerContext& co
         return std::make_unique<CSimPlayerService>(context, true);
     }
     switch (playerType) {
+        case kPlayerITunes:
+            return std::make_unique<CITunesPlayerService>(context);
+        case kPlayerWMP:
+            return std::make_unique<CWMPPlayerService>(context);
         case kPlayerWinamp:
             return std::make_unique<CWinampPlayerService>(context);
 #ifdef VANTOR_HAVE_MPD

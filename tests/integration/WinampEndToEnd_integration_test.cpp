@@ -7,6 +7,7 @@
 #include "protocol/ResultCodes.h"
 #include "protocol/Xml.h"
 #include "server/player/winamp/WinampMessages.h"
+#include "tests/support/MessageSession.h"
 #include "tests/support/QrmProcess.h"
 #include "tests/support/TestClients.h"
 
@@ -25,7 +26,6 @@ namespace vantor {
 namespace {
 
 using test::CQrmProcess;
-using test::CXmlTestClient;
 using Clock = std::chrono::steady_clock;
 
 class WinampEndToEndTest : public ::testing::Test {
@@ -44,7 +44,7 @@ protected:
     }
 
     void TearDown() override {
-        m_client.Close();
+        m_session.Close();
         EXPECT_EQ(m_qrm.Stop(), 0) << m_qrm.StdioText();
         for (int round = 0; round < 5 && SimMain() != 0; ++round) {
             ::kill(static_cast<pid_t>(SimMain() / 256), SIGTERM);
@@ -66,7 +66,7 @@ protected:
 
     void StartAndConnect() {
         ASSERT_TRUE(m_qrm.Start()) << m_qrm.StdioText();
-        ASSERT_TRUE(m_client.Connect(m_qrm.XmlPort()));
+        ASSERT_TRUE(m_session.Connect(m_qrm.XmlPort()));
     }
 
     WindowHandle SimMain() { return m_probe->FindWindowByClass(winamp::kMainClass); }
@@ -74,64 +74,17 @@ protected:
         return m_probe->SendWindowMessage(SimMain(), kUserMessage, data, command);
     }
 
-    // Sends the request with the next request id. What came before it is forgotten, so an
-    // expectation is met only by what follows the request.
-    bool Send(CRequestMessage& request) {
-        m_backlog.clear();
-        request.SetRequestId(++m_requestId);
-        return m_client.SendDocument(request.ToXml());
-    }
-    bool Send(int32_t typeId) {
-        CRequestMessage request(typeId);
-        return Send(request);
-    }
-
-    // The first message of that type passing `check`, from those read since the last request
-    // or the next ones to come.
+    bool Send(CRequestMessage& request) { return m_session.Send(request); }
+    bool Send(int32_t typeId) { return m_session.Send(typeId); }
     std::unique_ptr<CMessage> Expect(int32_t typeId,
                                      const std::function<bool(const CMessage&)>& check = {},
                                      int timeoutMs = 5000) {
-        const auto matches = [&](const CMessage& m) {
-            return m.TypeId() == typeId && (!check || check(m));
-        };
-        for (auto it = m_backlog.begin(); it != m_backlog.end(); ++it) {
-            if (matches(**it)) {
-                auto found = std::move(*it);
-                m_backlog.erase(it);
-                return found;
-            }
-        }
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (Clock::now() < deadline) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            auto doc = m_client.ReadDocument(static_cast<int>(left.count()) + 1);
-            if (!doc) {
-                break;
-            }
-            auto message = CreateAnyMessage(msg::TypeIdFromName(GetRootElementName(*doc)));
-            if (!message) {
-                continue;
-            }
-            message->FromXml(*doc);
-            if (matches(*message)) {
-                return message;
-            }
-            m_backlog.push_back(std::move(message));
-        }
-        ADD_FAILURE() << "no " << msg::TypeNameFromId(typeId);
-        return nullptr;
+        auto message = m_session.Expect(typeId, check, timeoutMs);
+        if (!message) ADD_FAILURE() << "no " << msg::TypeNameFromId(typeId);
+        return message;
     }
-
-    // The result code of the response to the last request.
     int32_t ResultOf(int32_t responseType, int timeoutMs = 5000) {
-        auto response = Expect(
-            responseType,
-            [this](const CMessage& m) {
-                return static_cast<const CResponseMessage&>(m).RequestId() == m_requestId;
-            },
-            timeoutMs);
-        return response ? static_cast<const CResponseMessage&>(*response).ReturnCode() : -1;
+        return m_session.ResultOf(responseType, timeoutMs);
     }
 
     bool WaitForWinamp() {
@@ -150,9 +103,7 @@ protected:
     std::string m_winampDir;
     std::unique_ptr<CLocalWindowSystem> m_probe;
     CQrmProcess m_qrm;
-    CXmlTestClient m_client;
-    int32_t m_requestId = 0;
-    std::vector<std::unique_ptr<CMessage>> m_backlog;
+    test::CMessageSession m_session;
 };
 
 std::vector<std::string> TwelveTracks() {

@@ -287,4 +287,29 @@ bool CQrmProcess::WaitForLog(const std::string& text, int timeoutMs, int count) 
     }
 }
 
+int FindProcessStartedAs(const std::string& program) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const std::string cmdline = ReadFileText(entry.path() / "cmdline");
+        if (cmdline.substr(0, cmdline.find('\0')) == program) return std::stoi(name);
+    }
+    return 0;
+}
+
+bool KillAndWait(int pid, int timeoutMs) {
+    if (pid <= 0 || ::kill(pid, SIGKILL) != 0) return false;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (Clock::now() < deadline) {
+        const std::string stat = ReadFileText("/proc/" + std::to_string(pid) + "/stat");
+        const size_t paren = stat.rfind(')');
+        if (stat.empty() || (paren != std::string::npos && stat.compare(paren, 4, ") Z ") == 0)) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 }  // namespace vantor::test

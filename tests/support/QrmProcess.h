@@ -114,4 +114,10 @@ bool WriteFileText(const std::string& path, const std::string& text);
 // A new empty temporary folder with a trailing '/'; the caller removes it.
 std::string MakeTempDir(const std::string& prefix = "vantor-test-");
 
+// The process whose first argument is `program`; 0 when there is none.
+int FindProcessStartedAs(const std::string& program);
+// Kills the process outright and waits until it has ended (also when it is someone else's
+// child and stays as a zombie): afterwards it answers nobody. False when it did not end.
+bool KillAndWait(int pid, int timeoutMs = 5000);
+
 }  // namespace vantor::test

@@ -218,6 +218,18 @@ TEST_F(PlayerTypeTest, StoredTypeWinsAndZeroRemovesIt) {
     EXPECT_EQ(store.GetPlayerType(), kPlayerWMP);  // unknown names mean "detect"
 }
 
+TEST_F(PlayerTypeTest, PlayerProgramsComeFromTheirPathsElseFromTheRegistry) {
+    CConfigStore store(m_data.Path());
+    EXPECT_EQ(store.GetITunesProgram(), "");
+    Plant(RegistryRoot::LocalMachine, kITunesKey, "/opt/players/iTunes.exe");
+    Plant(RegistryRoot::LocalMachine, kWmpKey, "/opt/players/wmplayer.exe");
+    EXPECT_EQ(store.GetITunesProgram(), "/opt/players/iTunes.exe");
+    EXPECT_EQ(store.GetWMPProgram(), "/opt/players/wmplayer.exe");
+    store.SetString("Paths\\WMP", "/home/user/wmp-sim");
+    EXPECT_EQ(store.GetWMPProgram(), "/home/user/wmp-sim");
+    EXPECT_EQ(store.GetITunesProgram(), "/opt/players/iTunes.exe");
+}
+
 TEST_F(PlayerTypeTest, AddedDetectorsRunAfterTheOriginalPlayers) {
     CConfigStore store(m_data.Path());
     int calls = 0;

@@ -1,0 +1,92 @@
+// VantorPC, the desktop remote.
+
+#include <glib-unix.h>
+#include <gtkmm/application.h>
+#include <gtkmm/messagedialog.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "client/desktop/MainFrame.h"
+#include "client/settings/ClientProfile.h"
+#include "client/settings/ClientSettings.h"
+#include "client/skin/SkinCatalog.h"
+#include "platform/Registry.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: VantorPC [--help] [--version]\n"
+    "\n"
+    "The desktop remote for a Vantor server (QRM): connects to the server on the local\n"
+    "network, shows what plays and controls the player.\n"
+    "\n"
+    "Settings are kept in the registry key \"SOFTWARE\\Quillmere\\Vantor Desktop Client\"\n"
+    "below $XDG_CONFIG_HOME/Quillmere/registry/ (VANTOR_REGISTRY_DIR overrides the folder):\n"
+    "  Server1..Server4    servers used last, most recent first (\"host\" or \"host:port\")\n"
+    "  AutoConnect         connect at start-up (1) or wait for \"Connect\" (0)\n"
+    "  SkinFilePath        the skin file; InstallDir the folder holding skins/\n"
+    "\n"
+    "Options:\n"
+    "  --help      show this text\n"
+    "  --version   show the client's version\n";
+
+// The folder whose skins/ the client uses when the settings name none: the program's own
+// folder when the skins lie beside it (a build tree), else the installed data folder.
+std::string InstallFolder(const vantor::client::ClientProfile& profile) {
+    namespace fs = std::filesystem;
+    const std::string beside = profile.defaultInstallFolder;
+    if (fs::exists(vantor::skin::DefaultSkinPath(beside, profile.vga))) return beside;
+    return VANTOR_INSTALLED_DATA_FOLDER;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("VantorPC %s\n", vantor::client::kClientVersionText);
+            return 0;
+        }
+        std::fprintf(stderr, "VantorPC: unknown option %s\n\n%s", argv[i], kUsage);
+        return 2;
+    }
+    int gtkArgc = 1;
+    auto app = Gtk::Application::create(gtkArgc, argv, "", Gio::APPLICATION_NON_UNIQUE);
+
+    vantor::client::ClientProfile profile = vantor::client::ClientProfile::Desktop();
+    profile.defaultInstallFolder = InstallFolder(profile);
+    vantor::CRegistry registry;
+    vantor::client::ClientSettings settings;
+    settings.Load(registry, profile);
+
+    vantor::desktop::MainFrame frame(profile, settings, registry);
+    if (!frame.ApplySkin()) {
+        Gtk::MessageDialog box(vantor::skin::kSkinErrorText, false, Gtk::MESSAGE_WARNING,
+                               Gtk::BUTTONS_OK, true);
+        box.set_title(vantor::skin::kSkinErrorTitle);
+        box.run();
+        return 1;
+    }
+    frame.show_all();
+    frame.ShowScreen(frame.Screen());
+    frame.Start();
+    // Ended by the session or a terminal: leave as through "Exit", settings saved.
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        g_unix_signal_add(
+            signal,
+            [](gpointer window) -> gboolean {
+                static_cast<vantor::desktop::MainFrame*>(window)->Exit();
+                return G_SOURCE_CONTINUE;
+            },
+            &frame);
+    }
+    return app->run(frame);
+}

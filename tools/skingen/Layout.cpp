@@ -1,0 +1,225 @@
+#include "tools/skingen/Layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tools/skingen/Drawing.h"
+#include "tools/skingen/Icons.h"
+
+namespace vantor::skingen {
+
+namespace {
+
+// A button's three states from one painter maker (face, ink, outlined): accent faces for a
+// primary button; else plain faces, pushed in the accent or in the pushed face.
+ComponentSpec Button(const Palette& pal, ComponentSpec spec, const Colour& under, bool primary,
+                     const std::function<StatePainter(const Colour&, const Colour&, bool)>& state,
+                     bool accentPush) {
+    if (primary) {
+        spec.norm = state(pal.accent, pal.onAccent, false);
+        spec.hover = state(pal.accentHover, pal.onAccent, false);
+        spec.push = state(pal.accentPush, pal.onAccent, false);
+    } else {
+        spec.norm = state(pal.button, pal.text, true);
+        spec.hover = state(pal.buttonHover, pal.text, true);
+        spec.push = accentPush ? state(pal.accent, pal.onAccent, false)
+                               : state(pal.buttonPush, pal.accent, true);
+    }
+    spec.keyed = true;
+    spec.under = under;
+    return spec;
+}
+
+}  // namespace
+
+StatePainter Painters::Card(double radius) const {
+    const Palette& pal = p;
+    return [&pal, radius](cairo_t* cr, double w, double h) {
+        FillRoundRect(cr, 0, 0, w, h, radius, pal.card);
+        StrokeRoundRect(cr, 0, 0, w, h, radius, pal.edge, 1);
+    };
+}
+
+StatePainter Painters::Plain(const Colour& c) const {
+    return [c](cairo_t* cr, double w, double h) {
+        SetColour(cr, c);
+        cairo_rectangle(cr, 0, 0, w, h);
+        cairo_fill(cr);
+    };
+}
+
+ComponentSpec Painters::RoundButton(const std::string& name, const std::string& mode, Box box,
+                                    Icon icon, bool primary, const Colour& under) const {
+    const Palette& pal = p;
+    auto state = [&pal, icon](const Colour& face, const Colour& ink, bool ring) {
+        return [=, &pal](cairo_t* cr, double w, double h) {
+            const double r = std::min(w, h) / 2;
+            FillCircle(cr, w / 2, h / 2, r - 0.5, face);
+            if (ring) {
+                cairo_arc(cr, w / 2, h / 2, r - 1, 0, 2 * M_PI);
+                SetColour(cr, pal.edge);
+                cairo_set_line_width(cr, 1);
+                cairo_stroke(cr);
+            }
+            icon(cr, w / 2, h / 2, r * 0.78, ink);
+        };
+    };
+    return Button(pal, MakeSpec(name, mode, box), under, primary, state, true);
+}
+
+ComponentSpec Painters::Toggle(const std::string& name, const std::string& mode, Box box, Icon icon,
+                               const Colour& under) const {
+    const Palette& pal = p;
+    ComponentSpec spec = MakeSpec(name, mode, box);
+    spec.norm = [&pal, icon](cairo_t* cr, double w, double h) {
+        icon(cr, w / 2, h / 2, std::min(w, h) * 0.62, pal.textDim);
+    };
+    spec.hover = [&pal, icon](cairo_t* cr, double w, double h) {
+        FillRoundRect(cr, 0, 0, w, h, 8, pal.buttonHover);
+        icon(cr, w / 2, h / 2, std::min(w, h) * 0.62, pal.text);
+    };
+    spec.push = [&pal, icon](cairo_t* cr, double w, double h) {
+        FillRoundRect(cr, 0, 0, w, h, 8, pal.card.Mix(pal.accent, 0.22));
+        icon(cr, w / 2, h / 2, std::min(w, h) * 0.62, pal.accent);
+    };
+    spec.keyed = true;
+    spec.under = under;
+    return spec;
+}
+
+ComponentSpec Painters::Pill(const std::string& name, const std::string& mode, Box box,
+                             const std::string& label, bool primary, const Colour& under,
+                             Icon icon) const {
+    const Palette& pal = p;
+    auto state = [&pal, label, icon](const Colour& face, const Colour& ink, bool ring) {
+        return [=, &pal](cairo_t* cr, double w, double h) {
+            FillRoundRect(cr, 0, 0, w, h, h / 2, face);
+            if (ring) StrokeRoundRect(cr, 0, 0, w, h, h / 2, pal.edge, 1);
+            const double text = h * 0.46;
+            if (icon && label.empty()) {
+                icon(cr, w / 2, h / 2, h * 0.62, ink);
+            } else if (icon) {
+                icon(cr, h * 0.55, h / 2, h * 0.55, ink);
+                DrawText(cr, label, pal.fontFace, text, 700, ink, h * 0.5, 0, w - h * 0.5, h);
+            } else {
+                DrawText(cr, label, pal.fontFace, text, 700, ink, 0, 0, w, h);
+            }
+        };
+    };
+    return Button(pal, MakeSpec(name, mode, box), under, primary, state, false);
+}
+
+ComponentSpec Painters::LampPill(const std::string& name, const std::string& mode, Box box,
+                                 const std::string& label, const Colour& under) const {
+    const Palette& pal = p;
+    auto state = [&pal, label](const Colour& face, const Colour& lamp, const Colour& ink) {
+        return [=, &pal](cairo_t* cr, double w, double h) {
+            FillRoundRect(cr, 0, 0, w, h, h / 2, face);
+            StrokeRoundRect(cr, 0, 0, w, h, h / 2, pal.edge, 1);
+            FillCircle(cr, h * 0.55, h / 2, h * 0.14, lamp);
+            DrawText(cr, label, pal.fontFace, h * 0.46, 700, ink, h * 0.5, 0, w - h * 0.5, h);
+        };
+    };
+    ComponentSpec spec = MakeSpec(name, mode, box);
+    spec.norm = state(pal.button, pal.track, pal.textDim);
+    spec.hover = state(pal.buttonHover, pal.track, pal.text);
+    spec.push = state(pal.card.Mix(pal.accent, 0.2), pal.accent, pal.text);
+    spec.keyed = true;
+    spec.under = under;
+    return spec;
+}
+
+ComponentSpec Painters::BarBack(const std::string& name, const std::string& mode, Box box,
+                                double thickness, const Colour& under) const {
+    const Palette& pal = p;
+    ComponentSpec spec = MakeSpec(name, mode, box);
+    spec.norm = [&pal, thickness](cairo_t* cr, double w, double h) {
+        FillRoundRect(cr, 0, (h - thickness) / 2, w, thickness, thickness / 2, pal.track);
+    };
+    spec.keyed = true;
+    spec.under = under;
+    return spec;
+}
+
+ComponentSpec Painters::BarFill(const std::string& name, Box box, double thickness,
+                                const Colour& under) const {
+    const Palette& pal = p;
+    ComponentSpec spec = MakeSpec(name, "", box);
+    spec.norm = [&pal, thickness](cairo_t* cr, double w, double h) {
+        // Square on the right: the fill is cut at its value and must not end in a notch.
+        const double y = (h - thickness) / 2;
+        FillRoundRect(cr, 0, y, thickness * 2, thickness, thickness / 2, pal.accent);
+        SetColour(cr, pal.accent);
+        cairo_rectangle(cr, thickness, y, w - thickness, thickness);
+        cairo_fill(cr);
+    };
+    spec.keyed = true;
+    spec.under = under;
+    return spec;
+}
+
+ComponentSpec Painters::EqTrack(const std::string& name, Box box, const Colour& under) const {
+    const Palette& pal = p;
+    ComponentSpec spec = MakeSpec(name, "eq", box);
+    spec.norm = [&pal](cairo_t* cr, double w, double h) {
+        FillRoundRect(cr, w / 2 - 2, 2, 4, h - 4, 2, pal.track);
+        SetColour(cr, pal.textDim);
+        cairo_rectangle(cr, w / 2 - 6, h / 2 - 0.5, 12, 1);
+        cairo_fill(cr);
+    };
+    spec.keyed = true;
+    spec.under = under;
+    return spec;
+}
+
+ComponentSpec Painters::EqKnob(Box box, const Colour& under) const {
+    const Palette& pal = p;
+    ComponentSpec spec = MakeSpec("eq.position", "", box);
+    spec.norm = [&pal](cairo_t* cr, double w, double h) {
+        FillRoundRect(cr, 0.5, 0.5, w - 1, h - 1, (h - 1) / 2, pal.accent);
+        SetColour(cr, pal.onAccent, 0.85);
+        cairo_rectangle(cr, w / 2 - 5, h / 2 - 0.75, 10, 1.5);
+        cairo_fill(cr);
+    };
+    spec.keyed = true;
+    spec.under = under;
+    return spec;
+}
+
+void AddFonts(SkinWriter& skin) {
+    const Palette& p = skin.Colours();
+    if (!p.bitmapTitle) {
+        skin.AddFont("songtitle", 15, "bold", p.text);
+        skin.AddFont("time", 17, "bold", p.text);
+    }
+    skin.AddFont("playlist", 13, "normal", p.text);
+    skin.AddFont("status", 13, "normal", p.textDim);
+    skin.AddFont("title.nowplaying", 19, "bold", p.text);
+    skin.AddFont("artist.nowplaying", 15, "normal", p.accent);
+    skin.AddFont("album.nowplaying", 14, "normal", p.textDim);
+    skin.AddFont("playlistpos.nowplaying", 13, "normal", p.textDim);
+    skin.AddFont("time.nowplaying", 13, "bold", p.textDim);
+    skin.AddFont("dialog", 13, "normal", p.text);
+}
+
+void BuildSkin(SkinWriter& skin) {
+    const Palette& p = skin.Colours();
+    Painters paint{p};
+    ComponentSpec main = MakeSpec("main", "all", {0, 0, kFaceWidth, kFaceHeight});
+    main.ignoreInput = true;
+    main.norm = paint.Plain(p.base);
+    main.under = p.base;
+    skin.Add(main);
+
+    AddConnectScreen(skin, paint);
+    AddDeck(skin, paint);
+    AddMainScreen(skin, paint);
+    AddEqScreen(skin, paint);
+    AddPlaylistScreen(skin, paint);
+    AddNowPlayingScreen(skin, paint);
+    AddDialogParts(skin, paint);
+    AddFonts(skin);
+    skin.AddGlyphStrip(8, 14);
+}
+
+}  // namespace vantor::skingen

@@ -1,0 +1,62 @@
+#pragma once
+
+// The shipped skins' layout: a window 400 x 540 at the normal size (VGA doubles it) with the
+// connect, main, equaliser, playlist and now-playing screens. Layout.cpp holds the painters
+// the screens share; LayoutScreens.cpp places the components screen by screen.
+
+#include <functional>
+#include <string>
+
+#include "tools/skingen/SkinWriter.h"
+
+namespace vantor::skingen {
+
+inline constexpr int kFaceWidth = 400;
+inline constexpr int kFaceHeight = 540;
+
+using Icon = std::function<void(cairo_t*, double cx, double cy, double size, const Colour&)>;
+
+// Painter sets for the common controls; `under` is the colour they sit on.
+struct Painters {
+    const Palette& p;
+
+    // A panel: rounded card with a hairline edge, drawn over the window background.
+    StatePainter Card(double radius = 12) const;
+    // Fills with one colour (areas that only hold text drawn at run time).
+    StatePainter Plain(const Colour& c) const;
+    // Round button with an icon; `primary` fills it with the accent.
+    ComponentSpec RoundButton(const std::string& name, const std::string& mode, Box box, Icon icon,
+                              bool primary, const Colour& under) const;
+    // Icon-only toggle whose push state is also its "on" look.
+    ComponentSpec Toggle(const std::string& name, const std::string& mode, Box box, Icon icon,
+                         const Colour& under) const;
+    // Pill button with a label (and optional icon before it).
+    ComponentSpec Pill(const std::string& name, const std::string& mode, Box box,
+                       const std::string& label, bool primary, const Colour& under,
+                       Icon icon = nullptr) const;
+    // Pill toggle with a small lamp that lights in the push ("on") state.
+    ComponentSpec LampPill(const std::string& name, const std::string& mode, Box box,
+                           const std::string& label, const Colour& under) const;
+    // Horizontal bar: the back is the empty track, the fill the accent track (same size).
+    ComponentSpec BarBack(const std::string& name, const std::string& mode, Box box,
+                          double thickness, const Colour& under) const;
+    ComponentSpec BarFill(const std::string& name, Box box, double thickness,
+                          const Colour& under) const;
+    // Vertical equaliser track and its knob.
+    ComponentSpec EqTrack(const std::string& name, Box box, const Colour& under) const;
+    ComponentSpec EqKnob(Box box, const Colour& under) const;
+};
+
+void AddConnectScreen(SkinWriter& skin, const Painters& paint);
+void AddDeck(SkinWriter& skin, const Painters& paint);
+void AddMainScreen(SkinWriter& skin, const Painters& paint);
+void AddEqScreen(SkinWriter& skin, const Painters& paint);
+void AddPlaylistScreen(SkinWriter& skin, const Painters& paint);
+void AddNowPlayingScreen(SkinWriter& skin, const Painters& paint);
+void AddDialogParts(SkinWriter& skin, const Painters& paint);
+void AddFonts(SkinWriter& skin);
+
+// The whole skin in the order components are drawn and hit-tested.
+void BuildSkin(SkinWriter& skin);
+
+}  // namespace vantor::skingen

@@ -1,0 +1,246 @@
+#include <array>
+
+#include "tools/skingen/Drawing.h"
+#include "tools/skingen/Icons.h"
+#include "tools/skingen/Layout.h"
+
+namespace vantor::skingen {
+
+namespace {
+
+ComponentSpec Decoration(const std::string& name, const std::string& mode, Box box,
+                         StatePainter painter, const Colour& under) {
+    ComponentSpec spec = MakeSpec(name, mode, box);
+    spec.ignoreInput = true;
+    spec.norm = std::move(painter);
+    spec.under = under;
+    return spec;
+}
+
+// A card whose window component sits inset by 6 pixels, so the list keeps rounded corners.
+void AddListFrame(SkinWriter& skin, const Painters& paint, const std::string& frameName,
+                  const std::string& mode, const std::string& listName, Box box) {
+    const Palette& p = skin.Colours();
+    skin.Add(Decoration(frameName, mode, box, paint.Card(), p.base));
+    skin.AddWindowComponent(listName, {box.x + 6, box.y + 6, box.w - 12, box.h - 12}, p.card,
+                            p.text, p.accent);
+}
+
+// The transport row shared by the deck and the now-playing screen.
+void AddTransport(SkinWriter& skin, const Painters& paint, const std::string& mode, int top,
+                  bool withStop, const Colour& under) {
+    const int big = 52;
+    const int small = 44;
+    const int gap = withStop ? 10 : 12;
+    const int count = withStop ? 5 : 4;
+    const int total = big + small * (count - 1) + gap * (count - 1);
+    int x = (kFaceWidth - total) / 2;
+    const int y = top + (big - small) / 2;
+    skin.Add(paint.RoundButton("prev", mode, {x, y, small, small}, IconPrevious, false, under));
+    x += small + gap;
+    skin.Add(paint.RoundButton("play", mode, {x, top, big, big}, IconPlay, true, under));
+    x += big + gap;
+    skin.Add(paint.RoundButton("pause", mode, {x, y, small, small}, IconPause, false, under));
+    x += small + gap;
+    if (withStop) {
+        skin.Add(paint.RoundButton("stop", mode, {x, y, small, small}, IconStop, false, under));
+        x += small + gap;
+    }
+    skin.Add(paint.RoundButton("next", mode, {x, y, small, small}, IconNext, false, under));
+}
+
+}  // namespace
+
+void AddConnectScreen(SkinWriter& skin, const Painters& paint) {
+    const Palette& p = skin.Colours();
+    skin.Add(Decoration(
+        "connect.logo", "connect", {40, 40, 320, 190},
+        [&p](cairo_t* cr, double w, double) {
+            FillCircle(cr, w / 2, 56, 46, p.accent);
+            IconPlay(cr, w / 2 + 3, 56, 44, p.onAccent);
+            DrawText(cr, "Vantor", p.fontFace, 34, 700, p.text, 0, 112, w, 40);
+            DrawText(cr, "Remote control for your music player", p.fontFace, 14, 400, p.textDim, 0,
+                     152, w, 24);
+        },
+        p.base));
+    skin.Add(Decoration(
+        "connect.panel", "connect", {40, 246, 320, 214},
+        [&p, card = paint.Card()](cairo_t* cr, double w, double h) {
+            card(cr, w, h);
+            DrawText(cr, "Server", p.fontFace, 13, 700, p.textDim, 20, 12, w - 40, 20,
+                     Align::kLeft);
+        },
+        p.base));
+    skin.AddWindowComponent("serverlist", {60, 280, 280, 32}, p.field, p.text, p.accent);
+    skin.Add(paint.Pill("connect", "connect", {130, 328, 140, 38}, "Connect", true, p.card));
+    skin.Add(paint.BarBack("progressbar.back", "connect", {60, 384, 280, 8}, 6, p.card));
+    skin.Add(paint.BarFill("progressbar", {60, 384, 280, 8}, 6, p.card));
+    skin.Add(Decoration("progressbar.statusback", "connect", {52, 400, 296, 48},
+                        paint.Plain(p.card), p.card));
+}
+
+void AddDeck(SkinWriter& skin, const Painters& paint) {
+    const Palette& p = skin.Colours();
+    const std::string deck = "main,eq";
+    skin.Add(Decoration(
+        "deck", deck, {8, 8, 384, 184},
+        [&p, card = paint.Card()](cairo_t* cr, double w, double h) {
+            card(cr, w, h);
+            IconSpeaker(cr, 24, 163, 16, p.textDim);
+        },
+        p.base));
+    skin.Add(Decoration("playlisthead", "playlist", {8, 8, 384, 48}, paint.Card(), p.base));
+    ComponentSpec songback = MakeSpec("songback", "main,eq,playlist", {20, 18, 360, 30});
+    songback.norm = [&p](cairo_t* cr, double w, double h) {
+        FillRoundRect(cr, 0, 0, w, h, 8, p.inset);
+    };
+    songback.keyed = true;
+    songback.under = p.card;
+    skin.Add(songback);
+
+    const std::array<std::pair<const char*, Icon>, 3> states = {{
+        {"playingstate.playing", IconPlay},
+        {"playingstate.paused", IconPause},
+        {"playingstate.stopped", IconStop},
+    }};
+    for (const auto& [name, icon] : states) {
+        const bool playing = std::string(name) == "playingstate.playing";
+        ComponentSpec state = MakeSpec(name, deck, {22, 56, 22, 22});
+        state.ignoreInput = true;
+        state.norm = [&p, icon, playing](cairo_t* cr, double w, double h) {
+            FillRoundRect(cr, 0, 0, w, h, 6, playing ? p.card.Mix(p.accent, 0.2) : p.button);
+            icon(cr, w / 2, h / 2, 12, playing ? p.accent : p.textDim);
+        };
+        state.keyed = true;
+        state.under = p.card;
+        skin.Add(state);
+    }
+    // The time: plain for fonts, a display strip like the title's for bitmap text.
+    ComponentSpec time = MakeSpec("positionback", deck, {276, 54, 104, 26});
+    time.norm = p.bitmapTitle ? StatePainter([&p](cairo_t* cr, double w, double h) {
+        FillRoundRect(cr, 0, 0, w, h, 7, p.inset);
+    })
+                              : paint.Plain(p.card);
+    time.keyed = p.bitmapTitle;
+    time.under = p.card;
+    skin.Add(time);
+    skin.Add(paint.BarBack("positionbar.back", deck, {20, 86, 360, 14}, 6, p.card));
+    skin.Add(paint.BarFill("positionbar", {20, 86, 360, 14}, 6, p.card));
+    AddTransport(skin, paint, deck, 106, true, p.card);
+    skin.Add(paint.Toggle("shuffle", deck, {20, 118, 30, 30}, IconShuffle, p.card));
+    skin.Add(paint.Toggle("repeat", deck, {350, 118, 30, 30}, IconRepeat, p.card));
+    skin.Add(paint.BarBack("volumebar.back", deck, {42, 163, 170, 16}, 6, p.card));
+    skin.Add(paint.BarFill("volumebar", {42, 163, 170, 16}, 6, p.card));
+    skin.Add(paint.Pill("nowplaying", deck, {276, 158, 104, 26}, "Now Playing", false, p.card,
+                        IconNote));
+}
+
+void AddMainScreen(SkinWriter& skin, const Painters& paint) {
+    AddListFrame(skin, paint, "playlistframe", "main", "playlist.main", {8, 200, 384, 332});
+}
+
+void AddEqScreen(SkinWriter& skin, const Painters& paint) {
+    const Palette& p = skin.Colours();
+    static const std::array<const char*, 11> kLabels = {"Pre", "60", "170", "310", "600", "1k",
+                                                        "3k",  "6k", "12k", "14k", "16k"};
+    constexpr int kPanelY = 200;
+    constexpr int kTrackTop = 252;
+    constexpr int kTrackHeight = 216;
+    constexpr int kTrackWidth = 22;
+    auto trackX = [](int index) { return index == 0 ? 30 : 86 + (index - 1) * 30; };
+    skin.Add(Decoration(
+        "eq", "eq", {8, kPanelY, 384, 332},
+        [&p, card = paint.Card(), trackX](cairo_t* cr, double w, double h) {
+            card(cr, w, h);
+            DrawText(cr, "Equalizer", p.fontFace, 15, 700, p.text, 14, 12, 150, 24, Align::kLeft);
+            SetColour(cr, p.edge);
+            cairo_rectangle(cr, 12, 44, w - 24, 1);
+            cairo_rectangle(cr, 68, 52, 1, kTrackHeight + 8);
+            cairo_fill(cr);
+            for (int i = 0; i < 11; ++i) {
+                DrawText(cr, kLabels[i], p.fontFace, 11, 400, p.textDim, trackX(i) - 8 - 8,
+                         kTrackTop - kPanelY + kTrackHeight + 4, kTrackWidth + 16, 16);
+            }
+            DrawText(cr, "Hz", p.fontFace, 11, 400, p.textDim, 0, h - 26, w - 14, 16,
+                     Align::kRight);
+        },
+        p.base));
+    skin.Add(paint.LampPill("eq.enabled", "eq", {192, 210, 56, 26}, "On", p.card));
+    skin.Add(paint.LampPill("eq.autoload", "eq", {254, 210, 60, 26}, "Auto", p.card));
+    skin.Add(paint.Pill("eq.presets", "eq", {320, 210, 58, 26}, "Presets", false, p.card));
+    skin.Add(paint.EqTrack("eq.preamp", {trackX(0), kTrackTop, kTrackWidth, kTrackHeight}, p.card));
+    for (int band = 1; band <= 10; ++band) {
+        const std::string name =
+            std::string("eq.bar") + (band < 10 ? "0" : "") + std::to_string(band);
+        skin.Add(paint.EqTrack(name, {trackX(band), kTrackTop, kTrackWidth, kTrackHeight}, p.card));
+    }
+    skin.Add(paint.EqKnob({0, 0, kTrackWidth, 12}, p.card));
+}
+
+void AddPlaylistScreen(SkinWriter& skin, const Painters& paint) {
+    const Palette& p = skin.Colours();
+    AddListFrame(skin, paint, "libraryframe", "playlist", "medialib.tagview", {8, 64, 384, 196});
+    AddListFrame(skin, paint, "editorframe", "playlist", "playlist.editor", {8, 268, 384, 222});
+    const std::string mode = "playlist";
+    skin.Add(paint.Pill("add", mode, {8, 500, 80, 30}, "Add", false, p.base, IconPlus));
+    skin.Add(paint.Pill("remove", mode, {96, 500, 96, 30}, "Remove", false, p.base, IconMinus));
+    skin.Add(paint.Pill("moveup", mode, {200, 500, 44, 30}, "", false, p.base,
+                        [](cairo_t* cr, double cx, double cy, double s, const Colour& c) {
+                            IconChevron(cr, cx, cy, s, c, true);
+                        }));
+    skin.Add(paint.Pill("movedown", mode, {250, 500, 44, 30}, "", false, p.base,
+                        [](cairo_t* cr, double cx, double cy, double s, const Colour& c) {
+                            IconChevron(cr, cx, cy, s, c, false);
+                        }));
+    skin.Add(paint.Pill("newlist", mode, {302, 500, 90, 30}, "Clear", false, p.base));
+}
+
+void AddNowPlayingScreen(SkinWriter& skin, const Painters& paint) {
+    const Palette& p = skin.Colours();
+    const std::string mode = "nowplaying";
+    skin.Add(Decoration(
+        "artframe", mode, {62, 14, 276, 280},
+        [&p](cairo_t* cr, double w, double h) {
+            // A soft shadow under the cover.
+            for (int i = 6; i >= 1; --i) {
+                RoundRectPath(cr, 8 - i, 8 - i + 3, w - 16 + 2 * i, h - 16 + 2 * i, 10 + i);
+                SetColour(cr, Colour{0, 0, 0}, 0.05);
+                cairo_fill(cr);
+            }
+            FillRoundRect(cr, 6, 6, w - 12, h - 12, 10, p.card);
+        },
+        p.base));
+    skin.AddWindowComponent("albumart", {70, 22, 260, 260}, p.card, p.text, p.accent);
+    skin.Add(Decoration("titleback", mode, {12, 302, 376, 30}, paint.Plain(p.base), p.base));
+    skin.Add(Decoration("artistback", mode, {12, 332, 376, 24}, paint.Plain(p.base), p.base));
+    skin.Add(Decoration("albumback", mode, {12, 356, 376, 22}, paint.Plain(p.base), p.base));
+    skin.Add(paint.BarBack("positionbar.nowplaying.back", mode, {40, 390, 320, 14}, 6, p.base));
+    skin.Add(paint.BarFill("positionbar.nowplaying", {40, 390, 320, 14}, 6, p.base));
+    skin.Add(
+        Decoration("playlistpositionback", mode, {40, 406, 160, 22}, paint.Plain(p.base), p.base));
+    ComponentSpec time = MakeSpec("positionback", mode, {200, 406, 160, 22});
+    time.norm = paint.Plain(p.base);
+    time.under = p.base;
+    skin.Add(time);
+    skin.AddWindowComponent("nowplaying.position", {200, 406, 160, 22}, p.base, p.textDim,
+                            p.accent);
+    AddTransport(skin, paint, mode, 448, false, p.base);
+}
+
+void AddDialogParts(SkinWriter& skin, const Painters& paint) {
+    const Palette& p = skin.Colours();
+    skin.Add(Decoration(
+        "dialog", "dialog", {40, 110, 320, 240},
+        [&p](cairo_t* cr, double w, double h) {
+            FillRoundRect(cr, 0, 0, w, h, 14, p.edge);
+            FillRoundRect(cr, 1, 1, w - 2, h - 2, 13, p.card);
+        },
+        p.base));
+    skin.Add(
+        Decoration("dlg.background", "dialog", {52, 122, 296, 170}, paint.Plain(p.card), p.card));
+    skin.Add(paint.Pill("dlg.search", "dialog", {56, 304, 84, 30}, "Search", false, p.card));
+    skin.Add(paint.Pill("dlg.cancel", "dialog", {180, 304, 80, 30}, "Cancel", false, p.card));
+    skin.Add(paint.Pill("dlg.ok", "dialog", {268, 304, 80, 30}, "OK", true, p.card));
+}
+
+}  // namespace vantor::skingen
