@@ -2,6 +2,7 @@
 
 #include "server/core/Logger.h"
 #include "server/library/store/QueryText.h"
+#include "server/library/store/SearchMatch.h"
 #include "server/library/store/TextFolding.h"
 
 #include <chrono>
@@ -236,6 +237,12 @@ int CSQLiteMDS::EndUpdate() {
         // The names are all written: their lookups are not needed for the indexes.
         for (auto& ids : m_nameIds) std::unordered_map<std::string, int32_t>().swap(ids);
         for (const std::string& statement : IndexStatements()) m_connection->ExecDML(statement);
+        // The search index, in the same transaction: a library file never has one that
+        // does not match its tables.
+        PrepareSearchFunctions(*m_connection);
+        for (const std::string& statement : SearchIndexStatements()) {
+            m_connection->ExecDML(statement);
+        }
         m_connection->ExecDML("commit transaction");
     } catch (const CppSQLiteException& e) {
         LogError("Error finishing update: ", e);

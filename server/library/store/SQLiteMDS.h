@@ -4,6 +4,7 @@
 #include "server/library/store/MediaDataStore.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -74,6 +75,9 @@ public:
     // The media type an id was stored as; 0 when it is not indexed, -1 on failure.
     int32_t GetMediaItemType(int32_t id);
     const std::string& GetPath() const { return m_path; }
+    // Search reads the search index when the file has one (the default); off, it reads
+    // every name, as a file without one is searched. For comparing the two.
+    void UseSearchIndex(bool use) { m_useSearchIndex = use; }
 
     // The schema, statement by statement, as a new database is created with it.
     static std::vector<std::string> SchemaStatements(float libraryVersion);
@@ -109,6 +113,7 @@ private:
     void LogError(const std::string& context, const CppSQLiteException& e);
 
     float m_libraryVersion = 0.0f;
+    std::atomic<bool> m_useSearchIndex{true};
     int32_t m_nextItemId = 0;
     std::array<int32_t, kNameTableCount> m_nextNameId{1, 1, 1, 1, 1, 1};
     std::string m_path;

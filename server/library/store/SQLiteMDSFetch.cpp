@@ -235,44 +235,74 @@ bool CSQLiteMDS::HasMediaItems(int32_t mediaType) {
     }
 }
 
+namespace {
+
+// The rows of one kind that hold every word, by the search index: ids of `table` (the
+// subquery is read as a list of ids).
+std::string IndexedIds(int32_t type, const std::string& match) {
+    return FormatSql("(SELECT rowid - %lld FROM %s WHERE %s MATCH '%s' AND rowid BETWEEN %lld AND "
+                     "%lld)",
+                     static_cast<long long>(SearchIndexRowId(type, 0)), kSearchIndexTable,
+                     kSearchIndexTable, EscapeQuotes(match).c_str(),
+                     static_cast<long long>(SearchIndexRowId(type, 0)),
+                     static_cast<long long>(SearchIndexRowId(type + 1, 0) - 1));
+}
+
+bool HasSearchIndex(CppSQLiteConnection& connection) {
+    CppSQLiteCursor cursor = connection.ExecQuery(
+        FormatSql("SELECT 1 FROM sqlite_master WHERE name = '%s';", kSearchIndexTable));
+    return !cursor.Eof();
+}
+
+}  // namespace
+
 int CSQLiteMDS::Search(MediaItemList& out, const std::string& text, int32_t start, int32_t count) {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
     out.clear();
     if (start < 0) start = 0;
     std::string words = NormalizeSearchText(text);
-    const std::string nameClause = BuildFoldedSearchClause("name", words);
-    const std::string titleClause = BuildFoldedSearchClause("title", words);
     const std::string nameRank = BuildSearchRank("name", words);
     const std::string titleRank = BuildSearchRank("title", words);
+    const std::string match = BuildSearchIndexMatch(words);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
         PrepareSearchFunctions(connection);
+        // Every matching row is ranked and sorted either way; the index only spares reading
+        // the rows that cannot match. Both ways give the same rows in the same order.
+        const bool indexed = !match.empty() && m_useSearchIndex && HasSearchIndex(connection);
+        auto where = [&](int32_t type, const char* column, const char* idColumn) {
+            if (indexed) return std::string(idColumn) + " IN " + IndexedIds(type, match);
+            return BuildFoldedSearchClause(column, words);
+        };
         connection.ExecDML(
             "create temp table search_results(id INTEGER, type INTEGER, name VARCHAR(256), "
             "sort_name VARCHAR(256), rank INTEGER);");
         const char* nameInsert =
             "INSERT INTO search_results(id, type, name, sort_name, rank) SELECT -1, %d, name, "
-            "sort_name, %s FROM %s WHERE %s;";
+            "sort_name, %s FROM %s WHERE %s ORDER BY id;";
         for (const auto& [type, table] :
              {std::pair{kMediaGenre, "audio_genres"}, std::pair{kMediaArtist, "audio_artists"},
               std::pair{kMediaAlbum, "audio_albums"}}) {
-            connection.ExecDML(
-                FormatSql(nameInsert, type, nameRank.c_str(), table, nameClause.c_str()));
+            connection.ExecDML(FormatSql(nameInsert, type, nameRank.c_str(), table,
+                                         where(type, "name", "id").c_str()));
         }
         connection.ExecDML(
             FormatSql("INSERT INTO search_results(id, type, name, sort_name, rank) SELECT id, %d, "
-                      "title, sort_title, %s FROM audio_tracks WHERE %s;",
-                      kMediaMusic, titleRank.c_str(), titleClause.c_str()));
+                      "title, sort_title, %s FROM audio_tracks WHERE %s ORDER BY id;",
+                      kMediaMusic, titleRank.c_str(), where(kMediaMusic, "title", "id").c_str()));
         connection.ExecDML(FormatSql(
             "INSERT INTO search_results(id, type, name, sort_name, rank) SELECT id, %d, name, "
-            "name, %s FROM playlists WHERE %s AND folder = 0;",
-            kMediaPlaylist, nameRank.c_str(), nameClause.c_str()));
+            "name, %s FROM playlists WHERE %s AND folder = 0 ORDER BY id;",
+            kMediaPlaylist, nameRank.c_str(), where(kMediaPlaylist, "name", "id").c_str()));
         connection.ExecDML(FormatSql(
             "INSERT INTO search_results(id, type, name, sort_name, rank) SELECT -1, %d, name, "
-            "name, %s FROM playlists WHERE %s AND folder = 1;",
-            kMediaPlaylistFolder, nameRank.c_str(), nameClause.c_str()));
-        std::string query = "SELECT * FROM search_results ORDER BY rank, sort_name, name, type";
+            "name, %s FROM playlists WHERE %s AND folder = 1 ORDER BY playlists.id;",
+            kMediaPlaylistFolder, nameRank.c_str(),
+            where(kMediaPlaylistFolder, "name", "playlists.id").c_str()));
+        // Rows alike in every ordered column keep the order they were found in (by id).
+        std::string query =
+            "SELECT * FROM search_results ORDER BY rank, sort_name, name, type, rowid";
         if (start != 0 || count != -1) query += FormatSql(" LIMIT %d,%d;", start, count);
         CppSQLiteCursor cursor = connection.ExecQuery(query);
         while (!cursor.Eof()) {
