@@ -263,47 +263,47 @@ int CSQLiteMDS::Search(MediaItemList& out, const std::string& text, int32_t star
     std::string words = NormalizeSearchText(text);
     const std::string nameRank = BuildSearchRank("name", words);
     const std::string titleRank = BuildSearchRank("title", words);
+    const std::string nameClause = BuildFoldedSearchClause("name", words);
+    const std::string titleClause = BuildFoldedSearchClause("title", words);
     const std::string match = BuildSearchIndexMatch(words);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
         PrepareSearchFunctions(connection);
-        // Every matching row is ranked and sorted either way; the index only spares reading
-        // the rows that cannot match. Both ways give the same rows in the same order.
+        // The index names the rows that hold its words, and the clause still decides: the
+        // index only spares reading the rows that cannot match, so both ways give the same
+        // rows in the same order.
         const bool indexed = !match.empty() && m_useSearchIndex && HasSearchIndex(connection);
-        auto where = [&](int32_t type, const char* column, const char* idColumn) {
-            if (indexed) return std::string(idColumn) + " IN " + IndexedIds(type, match);
-            return BuildFoldedSearchClause(column, words);
+        auto where = [&](int32_t type, const std::string& clause, const std::string& idColumn) {
+            if (!indexed) return clause;
+            return idColumn + " IN " + IndexedIds(type, match) + " AND " + clause;
         };
-        connection.ExecDML(
-            "create temp table search_results(id INTEGER, type INTEGER, name VARCHAR(256), "
-            "sort_name VARCHAR(256), rank INTEGER);");
-        const char* nameInsert =
-            "INSERT INTO search_results(id, type, name, sort_name, rank) SELECT -1, %d, name, "
-            "sort_name, %s FROM %s WHERE %s ORDER BY id;";
+        // One statement, ordered and cut to the page as it is read, so that only the rows of
+        // the page are kept, however many match. `found` (the row's own id) orders rows alike
+        // in every other column.
+        const char* const names =
+            "SELECT -1 AS id, %d AS type, name, sort_name, %s AS rank, id AS found FROM %s "
+            "WHERE %s";
+        std::string query = "SELECT id, type, name FROM (";
         for (const auto& [type, table] :
              {std::pair{kMediaGenre, "audio_genres"}, std::pair{kMediaArtist, "audio_artists"},
               std::pair{kMediaAlbum, "audio_albums"}}) {
-            connection.ExecDML(FormatSql(nameInsert, type, nameRank.c_str(), table,
-                                         where(type, "name", "id").c_str()));
+            query += FormatSql(names, type, nameRank.c_str(), table,
+                               where(type, nameClause, std::string(table) + ".id").c_str());
+            query += " UNION ALL ";
         }
-        connection.ExecDML(
-            FormatSql("INSERT INTO search_results(id, type, name, sort_name, rank) SELECT id, %d, "
-                      "title, sort_title, %s FROM audio_tracks WHERE %s ORDER BY id;",
-                      kMediaMusic, titleRank.c_str(), where(kMediaMusic, "title", "id").c_str()));
-        connection.ExecDML(FormatSql(
-            "INSERT INTO search_results(id, type, name, sort_name, rank) SELECT id, %d, name, "
-            "name, %s FROM playlists WHERE %s AND folder = 0 ORDER BY id;",
-            kMediaPlaylist, nameRank.c_str(), where(kMediaPlaylist, "name", "id").c_str()));
-        connection.ExecDML(FormatSql(
-            "INSERT INTO search_results(id, type, name, sort_name, rank) SELECT -1, %d, name, "
-            "name, %s FROM playlists WHERE %s AND folder = 1 ORDER BY playlists.id;",
-            kMediaPlaylistFolder, nameRank.c_str(),
-            where(kMediaPlaylistFolder, "name", "playlists.id").c_str()));
-        // Rows alike in every ordered column keep the order they were found in (by id).
-        std::string query =
-            "SELECT * FROM search_results ORDER BY rank, sort_name, name, type, rowid";
-        if (start != 0 || count != -1) query += FormatSql(" LIMIT %d,%d;", start, count);
+        query += FormatSql(
+            "SELECT id, %d, title, sort_title, %s, id FROM audio_tracks WHERE %s UNION ALL ",
+            kMediaMusic, titleRank.c_str(), where(kMediaMusic, titleClause, "audio_tracks.id").c_str());
+        query += FormatSql(
+            "SELECT id, %d, name, name, %s, id FROM playlists WHERE %s AND folder = 0 UNION ALL ",
+            kMediaPlaylist, nameRank.c_str(), where(kMediaPlaylist, nameClause, "playlists.id").c_str());
+        query += FormatSql("SELECT -1, %d, name, name, %s, id FROM playlists WHERE %s AND folder = 1",
+                           kMediaPlaylistFolder, nameRank.c_str(),
+                           where(kMediaPlaylistFolder, nameClause, "playlists.id").c_str());
+        query += ") ORDER BY rank, sort_name, name, type, found";
+        if (start != 0 || count != -1) query += FormatSql(" LIMIT %d,%d", start, count);
+        query += ";";
         CppSQLiteCursor cursor = connection.ExecQuery(query);
         while (!cursor.Eof()) {
             auto item = std::make_unique<CMediaItem>();
@@ -314,7 +314,6 @@ int CSQLiteMDS::Search(MediaItemList& out, const std::string& text, int32_t star
             cursor.NextRow();
         }
         cursor.Finalize();
-        connection.ExecDML("drop table search_results;");
         return 0;
     } catch (const CppSQLiteException& e) {
         LogError(FormatSql("Error searching audio (%s): ", text.c_str()), e);

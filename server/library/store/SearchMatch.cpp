@@ -69,7 +69,6 @@ std::vector<std::string> SearchIndexStatements() {
 
 std::string BuildSearchIndexMatch(const std::string& text) {
     const std::string folded = SearchKey(text);
-    if (folded.find_first_of("%_") != std::string::npos) return {};
     std::string match;
     size_t pos = 0;
     while (pos <= folded.size()) {
@@ -77,10 +76,12 @@ std::string BuildSearchIndexMatch(const std::string& text) {
         if (space == std::string::npos) space = folded.size();
         const std::string_view word = std::string_view(folded).substr(pos, space - pos);
         pos = space + 1;
-        if (word.empty()) continue;
+        // "%" and "_" are LIKE patterns, and a trigram index knows no shorter words: such
+        // words are left to the clause that checks every row the index names.
+        if (word.find_first_of("%_") != std::string_view::npos) continue;
         size_t characters = 0;
         for (char c : word) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-        if (characters < 3) return {};
+        if (characters < 3) continue;
         // A quoted phrase of trigrams matches exactly the texts that contain the word.
         if (!match.empty()) match += " AND ";
         match += '"';

@@ -41,9 +41,10 @@ int64_t SearchIndexRowId(int32_t mediaType, int64_t id);
 // The statements that (re)build the index from the tables, on a connection prepared with
 // PrepareSearchFunctions.
 std::vector<std::string> SearchIndexStatements();
-// The MATCH text that finds the rows holding every word of a normalised search text, or ""
-// when the index cannot answer it exactly: no words, or a word of fewer than three
-// characters (trigrams), or one with "%" or "_" (LIKE patterns).
+// The MATCH text that finds the rows holding every word of a normalised search text that
+// the index knows: words of three characters or more (trigrams) without "%" or "_" (LIKE
+// patterns). "" when there is none. The rows it finds are a superset of the matches, to be
+// checked by the search clause.
 std::string BuildSearchIndexMatch(const std::string& text);
 
 }  // namespace vantor
