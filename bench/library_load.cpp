@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "tests/integration/WebHttpClient.h"
 #include "tests/support/QrmProcess.h"
 #include "tests/support/TestClients.h"
@@ -27,20 +28,11 @@
 namespace {
 
 using namespace vantor;
+using bench::Percentile;
+using bench::ProcStatus;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kClients = 20;
-
-long ProcStatus(pid_t pid, const char* key) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    const size_t length = std::strlen(key);
-    while (std::getline(status, line)) {
-        if (line.compare(0, length, key) == 0 && line[length] == ':')
-            return std::atol(line.c_str() + length + 1);
-    }
-    return -1;
-}
 
 struct Kind {
     const char* label;
@@ -102,12 +94,6 @@ void Client(int port, int index, Clock::time_point end, Results& results) {
         results.latenciesMs[k].insert(results.latenciesMs[k].end(), mine[k].begin(), mine[k].end());
     }
     results.unanswered += unanswered;
-}
-
-double Percentile(std::vector<double> values, double p) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5)];
 }
 
 }  // namespace
