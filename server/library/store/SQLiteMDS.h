@@ -16,7 +16,9 @@ class CLogger;
 
 // The media data store on one SQLite file. Queries open a short-lived connection each, so the
 // file may be replaced between two of them; a fill keeps one connection and one transaction
-// open from BeginUpdate to EndUpdate. One recursive mutex serialises every operation.
+// open from BeginUpdate to EndUpdate. Queries touch nothing but their own connection and run
+// side by side (SQLite keeps them consistent); one recursive mutex serialises the fill and
+// the opening and closing of the file.
 class CSQLiteMDS : public IMediaDataStore {
 public:
     static constexpr int kBusyTimeoutMs = 60000;

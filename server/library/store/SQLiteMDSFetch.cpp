@@ -34,7 +34,6 @@ void ReadTrackRow(const CppSQLiteCursor& cursor, CMusicItem& track) {
 }  // namespace
 
 int CSQLiteMDS::GetAudioTrack(int32_t id, CMusicItem& track) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -49,7 +48,6 @@ int CSQLiteMDS::GetAudioTrack(int32_t id, CMusicItem& track) {
 }
 
 int CSQLiteMDS::GetAudioTrackByPath(const std::string& path, CMusicItem& track) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -65,7 +63,6 @@ int CSQLiteMDS::GetAudioTrackByPath(const std::string& path, CMusicItem& track) 
 }
 
 int CSQLiteMDS::GetPlaylist(int32_t id, CPlaylistItem& playlist) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -84,7 +81,6 @@ int CSQLiteMDS::GetPlaylist(int32_t id, CPlaylistItem& playlist) {
 }
 
 int CSQLiteMDS::GetRadioStation(int32_t id, CRadioStationItem& station) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -103,7 +99,6 @@ int CSQLiteMDS::GetRadioStation(int32_t id, CRadioStationItem& station) {
 }
 
 int CSQLiteMDS::GetVideo(int32_t id, CVideoItem& video) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -122,7 +117,6 @@ int CSQLiteMDS::GetVideo(int32_t id, CVideoItem& video) {
 }
 
 int CSQLiteMDS::GetTVShow(int32_t id, CTVItem& show) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -150,7 +144,6 @@ int CSQLiteMDS::GetTVShow(int32_t id, CTVItem& show) {
 }
 
 int32_t CSQLiteMDS::GetMediaItemType(int32_t id) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -164,7 +157,6 @@ int32_t CSQLiteMDS::GetMediaItemType(int32_t id) {
 }
 
 int CSQLiteMDS::GetMediaItem(int32_t id, std::unique_ptr<CMediaItem>& out) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     out.reset();
     switch (GetMediaItemType(id)) {
         case kMediaMusic: {
@@ -223,7 +215,6 @@ bool CSQLiteMDS::HasMediaItems(int32_t mediaType) {
         default:
             return false;
     }
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -257,7 +248,6 @@ bool HasSearchIndex(CppSQLiteConnection& connection) {
 }  // namespace
 
 int CSQLiteMDS::Search(MediaItemList& out, const std::string& text, int32_t start, int32_t count) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     out.clear();
     if (start < 0) start = 0;
     std::string words = NormalizeSearchText(text);
