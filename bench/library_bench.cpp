@@ -564,5 +564,8 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    // The generated libraries and stores: gigabytes at a million tracks.
+    std::error_code ignored;
+    std::filesystem::remove_all(vantor::BenchFolder(), ignored);
     return 0;
 }
