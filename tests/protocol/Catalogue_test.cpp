@@ -287,6 +287,7 @@ void Fill(CMediaItemBody& b) {
     b.album = Text(2);
     b.title = Text(3);
     b.path = Text(4);
+    b.trackNumber = "07";
 }
 void Fill(CNameQuery& b) {
     Fill(b.paging);
