@@ -42,8 +42,13 @@ HandheldFrame::HandheldFrame(client::ClientProfile profile, client::ClientSettin
     m_messageBox.set_name("vantor-shape-page");
     m_messageBox.add(m_message);
     remove();
+    // The face never holds the window at its size: a screen turned on its side must be able
+    // to make the window wide and low, whatever the face asked for before.
+    m_facePage.set_policy(Gtk::POLICY_EXTERNAL, Gtk::POLICY_EXTERNAL);
+    m_facePage.set_shadow_type(Gtk::SHADOW_NONE);
+    m_facePage.add(m_rows);
     m_stack.set_homogeneous(false);
-    m_stack.add(m_rows, "face");
+    m_stack.add(m_facePage, "face");
     m_stack.add(m_messageBox, "message");
     add(m_stack);
 
@@ -79,6 +84,19 @@ void HandheldFrame::BuildHandheldHeader() {
     m_eqMode.set_label("_EQ");
     m_libraryButton.set_label("_Library");
     m_searchButton.set_label("_Search");
+    // Labels never widen the bar: its width is the screen's, and its text follows the width.
+    for (Gtk::Button* button : std::initializer_list<Gtk::Button*>{
+             &m_mainMode, &m_eqMode, &m_libraryButton, &m_searchButton}) {
+        if (auto* label = dynamic_cast<Gtk::Label*>(button->get_child()))
+            label->set_ellipsize(Pango::ELLIPSIZE_END);
+    }
+    // Equal shares of the bar, each button filling its share.
+    for (Gtk::Widget* child : m_header.get_children()) {
+        GtkPackType pack = GTK_PACK_START;
+        gtk_box_query_child_packing(m_header.gobj(), child->gobj(), nullptr, nullptr, nullptr,
+                                    &pack);
+        gtk_box_set_child_packing(m_header.gobj(), child->gobj(), TRUE, TRUE, 0, pack);
+    }
     auto* file = m_fileButton.get_popup();
     auto* help = m_helpButton.get_popup();
     if (file && help) {
@@ -144,7 +162,7 @@ void HandheldFrame::React(const ScreenReaction& reaction) {
             return;
         case Kind::kRestore:
             ReapplySkin(reaction.vga);
-            m_stack.set_visible_child(m_rows);
+            m_stack.set_visible_child(m_facePage);
             // The connect screen stays while there is no server to show.
             if (Screen() != face::kScreenConnect) ShowScreen(reaction.screen);
             Refit();
@@ -190,7 +208,7 @@ void HandheldFrame::StyleHandheld() {
     css += ".vantor-handheld-header { padding: 0; border-bottom: none; border-top: 1px solid "
            "alpha(" + Css(fore) + ", 0.12); }\n";
     css += ".vantor-handheld-header button { min-height: " + Px(header - 2) +
-           "; padding: 0 2px; margin: 0; font-size: " + Px(12 * unit) +
+           "; padding: 0 2px; margin: 0; font-size: " + Px(10 * unit) +
            "; font-weight: bold; border-radius: 0; }\n";
     css += ".vantor-handheld-header button:checked { box-shadow: inset 0 " + Px(3 * unit) + " " +
            Css(accent) + "; }\n";

@@ -13,6 +13,7 @@
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/eventbox.h>
 #include <gtkmm/label.h>
+#include <gtkmm/scrolledwindow.h>
 #include <gtkmm/stack.h>
 
 #include <memory>
@@ -55,6 +56,7 @@ private:
     bool m_panelUpAtStart = false;
     bool m_textFocused = false;
     Gtk::Stack m_stack;
+    Gtk::ScrolledWindow m_facePage;
     Gtk::EventBox m_messageBox;
     Gtk::Label m_message;
     std::vector<std::unique_ptr<LongPressMenus>> m_longPresses;

@@ -102,9 +102,9 @@ void AddHandheldMain(SkinWriter& skin, const Painters& paint) {
         state.under = p.card;
         skin.Add(state);
     }
-    skin.Add(paint.Pill("nowplaying", mode, {40, 40, 98, T}, "Now Playing", false, p.card,
-                        IconNote));
-    ComponentSpec time = MakeSpec("positionback", mode, {142, 40, 86, T});
+    skin.Add(paint.Pill("nowplaying", mode, {38, 40, 110, T}, "Now Playing", false, p.card,
+                        nullptr, 0.38));
+    ComponentSpec time = MakeSpec("positionback", mode, {150, 40, 78, T});
     time.norm = p.bitmapTitle ? StatePainter([&p](cairo_t* cr, double w, double h) {
         FillRoundRect(cr, 4, 5, w - 4, h - 10, 6, p.inset);
     })

@@ -89,13 +89,13 @@ ComponentSpec Painters::Toggle(const std::string& name, const std::string& mode,
 
 ComponentSpec Painters::Pill(const std::string& name, const std::string& mode, Box box,
                              const std::string& label, bool primary, const Colour& under,
-                             Icon icon) const {
+                             Icon icon, double textShare) const {
     const Palette& pal = p;
-    auto state = [&pal, label, icon](const Colour& face, const Colour& ink, bool ring) {
+    auto state = [&pal, label, icon, textShare](const Colour& face, const Colour& ink, bool ring) {
         return [=, &pal](cairo_t* cr, double w, double h) {
             FillRoundRect(cr, 0, 0, w, h, h / 2, face);
             if (ring) StrokeRoundRect(cr, 0, 0, w, h, h / 2, pal.edge, 1);
-            const double text = h * 0.46;
+            const double text = h * textShare;
             if (icon && label.empty()) {
                 icon(cr, w / 2, h / 2, h * 0.62, ink);
             } else if (icon) {

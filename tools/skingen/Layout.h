@@ -31,9 +31,10 @@ struct Painters {
     ComponentSpec Toggle(const std::string& name, const std::string& mode, Box box, Icon icon,
                          const Colour& under) const;
     // Pill button with a label (and optional icon before it).
+    // `textShare`: the label's size as a share of the height.
     ComponentSpec Pill(const std::string& name, const std::string& mode, Box box,
                        const std::string& label, bool primary, const Colour& under,
-                       Icon icon = nullptr) const;
+                       Icon icon = nullptr, double textShare = 0.46) const;
     // Pill toggle with a small lamp that lights in the push ("on") state.
     ComponentSpec LampPill(const std::string& name, const std::string& mode, Box box,
                            const std::string& label, const Colour& under) const;
