@@ -174,14 +174,19 @@ bool MainFrame::OnDraw(const Cairo::RefPtr<Cairo::Context>& cr) {
     }
     cr->translate(m_view.left, m_view.top);
     cr->scale(m_view.scale, m_view.scale);
-    // The window background stretched over the whole area first: the face may not fill it.
+    // The window's ground over the whole area first: the face may not fill it.
     if (const skin::Component* main = m_skin.FindComponent("main")) {
         const double s = m_view.scale;
         const skin::Rect all{static_cast<int32_t>(std::floor(-m_view.left / s)),
                              static_cast<int32_t>(std::floor(-m_view.top / s)),
                              static_cast<int32_t>(std::ceil((m_area.get_width() - m_view.left) / s)),
                              static_cast<int32_t>(std::ceil((m_area.get_height() - m_view.top) / s))};
-        m_painter.DrawState(cr->cobj(), main->norm, all);
+        // Its bottom-left pixel only: stretching the whole picture would drag its edges
+        // and borders across the free space.
+        skin::ComponentState ground = main->norm;
+        ground.source = {ground.source.left + 1, ground.source.bottom - 2,
+                         ground.source.left + 2, ground.source.bottom - 1};
+        m_painter.DrawState(cr->cobj(), ground, all);
     }
     cairo_pattern_set_filter(cairo_get_source(cr->cobj()), CAIRO_FILTER_GOOD);
     m_facePainter.Paint(cr->cobj(), m_face);

@@ -195,15 +195,21 @@ void HandheldFrame::Refit() {
 }
 
 void HandheldFrame::StyleHandheld() {
-    m_styledWidth = m_width;
+    // The face's controls keep the size of the last portrait screen while a message shows:
+    // styled for a screen on its side they would hold the window wider than the screen once
+    // it is turned back.
+    if (!m_watch.ShowingMessage() || m_styledWidth <= 0) m_styledWidth = m_width;
+    const int width = m_styledWidth;
     const skin::WindowComponent* list = m_skin.FindWindowComponent("playlist.main");
     const skin::Rgb back = list && list->backColour ? *list->backColour : skin::Rgb{32, 35, 42};
     const skin::Rgb fore = list && list->foreColour ? *list->foreColour : skin::Rgb{230, 230, 230};
     const skin::Rgb accent =
         list && list->selectColour ? *list->selectColour : skin::Rgb{76, 157, 255};
     // Sizes follow the screen's width: 240 pixels are the design size.
-    const double unit = std::max(m_width, 120) / 240.0;
-    const int header = HeaderHeightFor(m_width);
+    const double unit = std::max(width, 120) / 240.0;
+    const int header = HeaderHeightFor(width);
+    // The message fits the short side, whichever way the screen is turned.
+    const double messageUnit = std::max(std::min(m_width, m_height), 120) / 240.0;
     std::string css;
     css += ".vantor-handheld-header { padding: 0; border-bottom: none; border-top: 1px solid "
            "alpha(" + Css(fore) + ", 0.12); }\n";
@@ -221,8 +227,8 @@ void HandheldFrame::StyleHandheld() {
     css += "treeview { -GtkTreeView-vertical-separator: " +
            std::to_string(static_cast<int>(std::lround(14 * unit))) + "; }\n";
     css += "#vantor-shape-page { background: " + Css(back) + "; }\n";
-    css += "#vantor-shape-message { color: " + Css(fore) + "; font-size: " + Px(15 * unit) +
-           "; padding: " + Px(20 * unit) + "; }\n";
+    css += "#vantor-shape-message { color: " + Css(fore) + "; font-size: " +
+           Px(15 * messageUnit) + "; padding: " + Px(20 * messageUnit) + "; }\n";
     css += "entry { min-height: " + Px(30 * unit) + "; }\n";
 
     auto screen = Gdk::Screen::get_default();
