@@ -126,6 +126,10 @@ void HandheldFrame::StartOnScreen(int width, int height, int scaleFactor) {
     React(m_watch.OnSize(width * m_scaleFactor, height * m_scaleFactor));
 }
 
+void HandheldFrame::AttachSearchField(Gtk::Entry& field) {
+    m_searchFocus = std::make_unique<SearchFieldFocus>(field, m_panel);
+}
+
 int32_t HandheldFrame::KeyCodeOf(unsigned keyval) const {
     return HandheldKeyCode(keyval);
 }

@@ -24,6 +24,7 @@
 #include "client/handheld/InputPanel.h"
 #include "client/handheld/LongPress.h"
 #include "client/handheld/ScreenRules.h"
+#include "client/handheld/SearchField.h"
 
 namespace vantor::handheld {
 
@@ -35,6 +36,9 @@ public:
     // The screen's size (logical pixels) and the display's scale, before the window is
     // shown; from then on the window's own size is the screen's.
     void StartOnScreen(int width, int height, int scaleFactor);
+    // The library's search field, once the window has one: its placeholder and the input
+    // panel follow the handheld's focus rule.
+    void AttachSearchField(Gtk::Entry& field);
 
 protected:
     int32_t KeyCodeOf(unsigned keyval) const override;
@@ -60,6 +64,7 @@ private:
     Gtk::EventBox m_messageBox;
     Gtk::Label m_message;
     std::vector<std::unique_ptr<LongPressMenus>> m_longPresses;
+    std::unique_ptr<SearchFieldFocus> m_searchFocus;
     Glib::RefPtr<Gtk::CssProvider> m_css;
     int m_scaleFactor = 1;
     int m_width = 0;

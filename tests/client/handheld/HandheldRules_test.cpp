@@ -9,6 +9,7 @@
 
 #include "client/handheld/HardwareKeys.h"
 #include "client/handheld/ScreenRules.h"
+#include "client/handheld/SearchField.h"
 #include "client/link/ConnectWorker.h"
 #include "client/settings/KeyNames.h"
 #include "client/skin/SkinCatalog.h"
@@ -99,6 +100,25 @@ TEST(HandheldScreenTest, TheFaceFillsThePhonesWidthAndListsTakeTheHeightLeft) {
     // A point on the scaled face maps back to the skin's pixel.
     EXPECT_EQ(list.FaceX(359), 239);
     EXPECT_EQ(centred.FaceY(centred.top + 3), 2);
+}
+
+// "Search" goes when the field takes the focus and comes back when it is left empty; what the
+// user typed is never touched, and a field left with text keeps the panel as it is.
+TEST(HandheldSearchFieldTest, PlaceholderAndPanelFollowTheFocus) {
+    using Panel = SearchFocusStep::Panel;
+    SearchFocusStep in = SearchFocusRule(true, "Search");
+    EXPECT_TRUE(in.replaceText);
+    EXPECT_EQ(in.text, "");
+    EXPECT_EQ(in.panel, Panel::kRaise);
+    SearchFocusStep out = SearchFocusRule(false, "");
+    EXPECT_TRUE(out.replaceText);
+    EXPECT_EQ(out.text, "Search");
+    EXPECT_EQ(out.panel, Panel::kLower);
+    for (const bool focused : {true, false}) {
+        SearchFocusStep typed = SearchFocusRule(focused, "Searchlight");
+        EXPECT_FALSE(typed.replaceText);
+        EXPECT_EQ(typed.panel, Panel::kLeave);
+    }
 }
 
 TEST(HandheldKeysTest, PhoneKeysTakeTheApplicationButtonCodesAndNames) {
