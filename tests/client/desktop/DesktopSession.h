@@ -16,6 +16,16 @@
 
 namespace vantor::test {
 
+// Two 0xRRGGBB colours within `tolerance` of each other in every channel.
+inline bool NearColour(unsigned a, unsigned b, int tolerance = 12) {
+    for (int shift : {0, 8, 16}) {
+        const int ca = static_cast<int>((a >> shift) & 0xff);
+        const int cb = static_cast<int>((b >> shift) & 0xff);
+        if (ca - cb > tolerance || cb - ca > tolerance) return false;
+    }
+    return true;
+}
+
 // A program started in the background, stopped (SIGTERM, then SIGKILL) by its owner.
 class ChildProcess {
 public:

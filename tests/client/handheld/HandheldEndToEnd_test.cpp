@@ -32,12 +32,7 @@ const std::string kShots = std::string(VANTOR_BINARY_DIR) + "/handheld-shots/";
 const std::string kInstall = std::string(VANTOR_HANDHELD_SKINS_ROOT) + "/";
 
 bool Near(unsigned a, unsigned b, int tolerance = 12) {
-    for (int shift : {0, 8, 16}) {
-        const int ca = static_cast<int>((a >> shift) & 0xff);
-        const int cb = static_cast<int>((b >> shift) & 0xff);
-        if (std::abs(ca - cb) > tolerance) return false;
-    }
-    return true;
+    return test::NearColour(a, b, tolerance);
 }
 
 unsigned Hex(const skin::Rgb& c) {
