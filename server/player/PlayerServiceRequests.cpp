@@ -89,6 +89,9 @@ std::unique_ptr<CResponseMessage> CPlayerService::HandleRequest(IPlayer& player,
         }
         case msg::PlaylistClearRequest:
             return Answer(request, player.PlaylistClear());
+        case msg::SavePlaylistRequest:
+            return Answer(request,
+                          player.SavePlaylist(BodyOf<CSavePlaylistRequest>(request).name));
         case msg::GetVolumeRequest: {
             auto response = Answer<CVolumeResponse>(request, kResultSuccess);
             response->Body().volume = player.GetVolume();

@@ -177,7 +177,7 @@ async function step(name, fn) {
       await until('back at the search', async () => (await libTitle()) === 'Search');
     });
 
-    await step('the queue: move, play next and clear change MPD\'s queue', async () => {
+    await step('the queue: move, play next, save and clear change MPD\'s queue and playlists', async () => {
       await tab('queue');
       const qrow = (n) => page.locator('#queue li').nth(n);
       await until('four rows', async () => await page.locator('#queue li').count() === 4);
@@ -193,6 +193,20 @@ async function step(name, fn) {
       await sheetButton('Play next').click();
       await until('play next in MPD', () => queueTitles().join('|') === 'Last Call|Closing Time|Small Hours|Blue Hour');
       assert.strictEqual(currentTitle(), 'Small Hours');
+      // Kept as one of MPD's playlists; the same name again is refused with the server's text.
+      for (const attempt of [1, 2]) {
+        await page.click('#queue-save');
+        await page.fill('#sheet-input', 'Night Mix');
+        if (attempt === 1) await shot('queue-save');
+        await page.press('#sheet-input', 'Enter');
+        if (attempt === 1) {
+          await until('saved in MPD', () => mpc('lsplaylists').split('\n').includes('Night Mix'));
+          assert.strictEqual(mpc('-f', '%title%', 'playlist', 'Night Mix').split('\n').join('|'),
+            'Last Call|Closing Time|Small Hours|Blue Hour');
+        } else {
+          await page.waitForSelector('#toast.error:not([hidden])');
+        }
+      }
       await page.click('#queue-clear');
       assert.ok(await sheetButton('Clear queue').isVisible(), 'clear asks first');
       await sheetButton('Clear queue').click();

@@ -353,6 +353,7 @@
     $('queue-more').hidden = !(total > queueShown);
     $('queue-empty').hidden = total > 0;
     $('queue-clear').disabled = total === 0;
+    $('queue-save').disabled = total === 0;
     markCurrent();
   }
 
@@ -413,6 +414,17 @@
     sheet('Clear the queue?', what + ' taken out of the queue.', [
       ['Clear queue', async () => { if (await command('PlaylistClearRequest')) loadQueue(0); }, 'danger'],
     ]);
+  });
+
+  // The queue kept among the player's own playlists; the player refuses a name it has.
+  $('queue-save').addEventListener('click', () => {
+    sheet('Save the queue as a playlist', '', [
+      ['Save', async (name) => {
+        name = name.trim();
+        if (!name) { toast('A playlist needs a name', true); return; }
+        if (await command('SavePlaylistRequest', { name: name })) toast('Saved as \u201c' + name + '\u201d');
+      }],
+    ], { placeholder: 'Playlist name' });
   });
 
   // ---- library --------------------------------------------------------------
@@ -729,20 +741,30 @@
   }
 
   // A sheet of actions (or a question) over the page; "Cancel" and a tap outside close it.
-  function sheet(title, detail, actions) {
+  // With a field, the actions get its text and Enter runs the first one.
+  function sheet(title, detail, actions, field) {
     $('sheet-title').textContent = title;
     $('sheet-text').textContent = detail;
     $('sheet-text').hidden = !detail;
+    const input = $('sheet-input');
+    input.hidden = !field;
+    input.value = '';
+    input.placeholder = field ? field.placeholder : '';
+    input.onkeydown = null;
     const box = $('sheet-actions');
     box.textContent = '';
     for (const [label, run, kind] of actions.concat([['Cancel', null, 'cancel']])) {
       const b = document.createElement('button');
       b.className = 'sheet-btn' + (kind ? ' ' + kind : '');
       b.textContent = label;
-      b.addEventListener('click', () => { closeSheet(); if (run) run(); });
+      b.addEventListener('click', () => { const value = input.value; closeSheet(); if (run) run(value); });
       box.appendChild(b);
     }
     $('sheet').hidden = false;
+    if (field) {
+      input.onkeydown = (e) => { if (e.key === 'Enter') box.firstChild.click(); };
+      input.focus();
+    }
   }
   function closeSheet() { $('sheet').hidden = true; }
   $('sheet').addEventListener('click', (e) => { if (e.target === $('sheet')) closeSheet(); });

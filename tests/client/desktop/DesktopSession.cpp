@@ -140,9 +140,12 @@ bool Screenshot::SaveCrop(int x, int y, int w, int h, const std::string& path) c
 }
 
 bool RemoteWindow::Start(const std::string& program, const std::string& display,
-                         const std::string& registryDir, const std::string& logPath) {
+                         const std::string& registryDir, const std::string& logPath,
+                         const std::vector<std::string>& args) {
     m_display = display;
-    return m_process.Start({program},
+    std::vector<std::string> argv = {program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return m_process.Start(argv,
                            {{"DISPLAY", display},
                             {"VANTOR_REGISTRY_DIR", registryDir},
                             {"NO_AT_BRIDGE", "1"},
@@ -159,31 +162,56 @@ bool RemoteWindow::Xdotool(const std::vector<std::string>& args, std::string* ou
     return RunProgram(argv, output, 20000) == 0;
 }
 
-bool RemoteWindow::Locate(int faceWidth, int faceHeight, int timeoutMs) {
+std::map<std::string, int> RemoteWindow::FindWindow(const std::string& title, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::string output;
     while (std::chrono::steady_clock::now() < deadline) {
         output.clear();
-        if (Xdotool({"search", "--onlyvisible", "--name", "^VantorPC$"}, &output) &&
+        if (Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"}, &output) &&
             !output.empty())
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     std::istringstream ids(output);
-    if (!(ids >> m_window)) return false;
-    output.clear();
-    if (!Xdotool({"getwindowgeometry", "--shell", m_window}, &output)) return false;
+    if (!(ids >> m_window)) return {};
+    return Geometry();
+}
+
+std::map<std::string, int> RemoteWindow::Geometry() const {
     std::map<std::string, int> values;
+    std::string output;
+    if (!Xdotool({"getwindowgeometry", "--shell", m_window}, &output)) return values;
     std::istringstream lines(output);
     std::string line;
     while (std::getline(lines, line)) {
         const size_t eq = line.find('=');
         if (eq != std::string::npos) values[line.substr(0, eq)] = std::atoi(line.c_str() + eq + 1);
     }
+    return values;
+}
+
+bool RemoteWindow::Locate(int faceWidth, int faceHeight, int timeoutMs) {
+    std::map<std::string, int> values = FindWindow("VantorPC", timeoutMs);
     if (values["WIDTH"] < faceWidth || values["HEIGHT"] < faceHeight) return false;
     m_faceX = values["X"] + (values["WIDTH"] - faceWidth) / 2;
     m_faceY = values["Y"] + values["HEIGHT"] - faceHeight;
     return true;
+}
+
+bool RemoteWindow::LocateWindow(const std::string& title, int timeoutMs) {
+    std::map<std::string, int> values = FindWindow(title, timeoutMs);
+    if (values.empty()) return false;
+    m_faceX = values["X"];
+    m_faceY = values["Y"];
+    return true;
+}
+
+void RemoteWindow::Resize(int width, int height) const {
+    Xdotool({"windowsize", "--sync", m_window, std::to_string(width), std::to_string(height)});
+}
+
+void RemoteWindow::Type(const std::string& text) const {
+    Xdotool({"windowfocus", "--sync", m_window, "type", "--delay", "40", text});
 }
 
 void RemoteWindow::Click(int x, int y) const {
