@@ -2,10 +2,15 @@
 
 // Small helpers shared by the benchmarks.
 
+#include <sys/types.h>
+
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace vantor::bench {
 
@@ -34,6 +39,26 @@ inline double MemoryMiB(const char* key = "VmHWM:") {
         if (line.rfind(prefix, 0) == 0) return std::stod(line.substr(prefix.size())) / 1024.0;
     }
     return 0;
+}
+
+// A line of another process's /proc status ("VmRSS", "VmHWM", "Threads"), as a number
+// (kB for memory); -1 when it is not there.
+inline long ProcStatus(pid_t pid, const char* key) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    const size_t length = std::strlen(key);
+    while (std::getline(status, line)) {
+        if (line.compare(0, length, key) == 0 && line[length] == ':')
+            return std::atol(line.c_str() + length + 1);
+    }
+    return -1;
+}
+
+// The value below which the fraction `p` of the values lie (nearest rank); 0 when empty.
+inline double Percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5)];
 }
 
 }  // namespace vantor::bench

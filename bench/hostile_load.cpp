@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "protocol/Xml.h"
+#include "bench/BenchSupport.h"
 #include "tests/integration/WebHttpClient.h"
 #include "tests/support/QrmProcess.h"
 #include "tests/support/TestClients.h"
@@ -41,6 +42,8 @@
 namespace {
 
 using namespace vantor;
+using bench::Percentile;
+using bench::ProcStatus;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kSlowHttpPeers = 50;
@@ -48,17 +51,6 @@ constexpr int kStalledXmlPeers = 5;
 constexpr int kXmlClients = 50;
 constexpr int kWebClients = 50;
 constexpr auto kRequestInterval = std::chrono::milliseconds(50);
-
-long ProcStatus(pid_t pid, const char* key) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    const size_t length = std::strlen(key);
-    while (std::getline(status, line)) {
-        if (line.compare(0, length, key) == 0 && line[length] == ':')
-            return std::atol(line.c_str() + length + 1);
-    }
-    return -1;
-}
 
 int ConnectLoopback(int port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -76,12 +68,6 @@ int ConnectLoopback(int port) {
 std::string Request(const std::string& name, int64_t requestId, const std::string& body = "") {
     return "<" + name + "><requestId>" + std::to_string(requestId) + "</requestId>" + body +
            "</" + name + ">";
-}
-
-double Percentile(std::vector<double> values, double p) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5)];
 }
 
 struct Totals {

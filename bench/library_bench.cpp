@@ -1,23 +1,32 @@
-// The media library on generated iTunes libraries of 10,000 and 100,000 tracks:
+// The media library on generated iTunes libraries of 10,000, 100,000 and 1,000,000 tracks,
+// one size after the other:
 //  - Import: a whole library update (read the XML, fill the temporary store, build the
 //    indexes, copy it into place), with the process's peak memory during it;
 //  - StoreFill: the same tracks, already parsed, through the store's add operations;
 //  - RawInsert: the same rows into the same schema with bare prepared statements in one
-//    transaction, plus the same indexes: the reference the fill is compared with;
-//  - Browse and Search on the 100,000-track library.
-// Imports are single runs (one iteration each); growth from 10k to 100k shows linearity.
+//    transaction, plus the same indexes and search index: the reference the fill is
+//    compared with;
+//  - Browse and Search on the imported library, each beside Raw*: the same rows asked of
+//    the same file with one bare prepared statement on a connection kept open.
+// Imports are single runs (one iteration each); growth from size to size shows linearity.
+// --sizes=10000,100000 picks the sizes (the million-track library is a 1.4 GB file).
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <malloc.h>
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "bench/BenchSupport.h"
 #include "server/core/ConfigStore.h"
@@ -25,6 +34,7 @@
 #include "server/library/MediaLibrary.h"
 #include "server/library/readers/itunes/ITunesMediaReader.h"
 #include "server/library/store/SQLiteMDS.h"
+#include "server/library/store/SearchMatch.h"
 #include "server/library/store/TextFolding.h"
 #include "server/library/tree/MediaTree.h"
 #include "tools/itunes-gen/ITunesLibraryWriter.h"
@@ -37,6 +47,15 @@ std::string BenchFolder() {
 }
 
 using bench::ResetPeakMemory;
+
+// User and system time of every thread of the process: steadier than wall time on a
+// machine that others share.
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
 
 double PeakMemoryMiB() {
     return bench::MemoryMiB();
@@ -60,10 +79,28 @@ public:
     MediaItemList items;
 };
 
+// The parsed items of one size at a time: a million of them take hundreds of MiB.
+Collector& ParsedCache() {
+    static Collector collector;
+    return collector;
+}
+int& ParsedSize() {
+    static int size = 0;
+    return size;
+}
+
+void DropParsedItems() {
+    ParsedCache().items.clear();
+    ParsedCache().items.shrink_to_fit();
+    ParsedSize() = 0;
+    malloc_trim(0);
+}
+
 const MediaItemList& ParsedItems(int tracks) {
-    static std::map<int, Collector> parsed;
-    Collector& collector = parsed[tracks];
-    if (collector.items.empty()) {
+    Collector& collector = ParsedCache();
+    if (ParsedSize() != tracks) {
+        DropParsedItems();
+        ParsedSize() = tracks;
         CLogger logger;
         CConfigStore config(BenchFolder());
         CITunesMediaReader reader(logger, config, LibraryFile(tracks));
@@ -87,9 +124,14 @@ void Import(benchmark::State& state) {
     CConfigStore config(folder);
     double seconds = 0;
     double peak = 0;
+    double cpu = 0;
+    double baseline = 0;
+    DropParsedItems();  // what the import holds is measured, nothing else
     for (auto _ : state) {
         std::filesystem::remove(folder + "library.db");
+        baseline = bench::MemoryMiB("VmRSS:");
         ResetPeakMemory();
+        const double cpuBefore = ProcessCpuSeconds();
         auto begin = std::chrono::steady_clock::now();
         CMediaLibrary library(logger, folder, [&] {
             return std::make_unique<CITunesMediaReader>(logger, config, file);
@@ -98,11 +140,41 @@ void Import(benchmark::State& state) {
         library.WaitForUpdate();
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
         peak = PeakMemoryMiB();
+        cpu = ProcessCpuSeconds() - cpuBefore;
         state.SetIterationTime(seconds);
         library.Stop();
     }
     state.counters["tracks_per_s"] = tracks / seconds;
     state.counters["peak_MiB"] = peak;
+    state.counters["before_MiB"] = baseline;
+    state.counters["cpu_s"] = cpu;
+}
+
+// The reader alone, its items counted and dropped: what reading the file costs.
+void Read(benchmark::State& state) {
+    const int tracks = static_cast<int>(state.range(0));
+    std::string file = LibraryFile(tracks);
+    struct : IMediaReaderOwner {
+        void AddItem(const CMediaItem&) override { ++items; }
+        void StartUpdate() override {}
+        size_t items = 0;
+    } counter;
+    CLogger logger;
+    CConfigStore config(BenchFolder());
+    double peak = 0;
+    for (auto _ : state) {
+        const double before = bench::MemoryMiB("VmRSS:");
+        ResetPeakMemory();
+        auto begin = std::chrono::steady_clock::now();
+        CITunesMediaReader reader(logger, config, file);
+        reader.SetOwner(&counter);
+        reader.Read();
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
+        peak = PeakMemoryMiB() - before;
+    }
+    state.counters["peak_added_MiB"] = peak;
+    state.counters["items"] = static_cast<double>(counter.items);
 }
 
 void FillStore(const MediaItemList& items, const std::string& path, CLogger& logger) {
@@ -150,8 +222,10 @@ void StoreFill(benchmark::State& state) {
 void RawInsert(benchmark::State& state) {
     const MediaItemList& items = ParsedItems(static_cast<int>(state.range(0)));
     std::string path = BenchFolder() + "raw.db";
+    double cpu = 0;
     for (auto _ : state) {
         std::filesystem::remove(path);
+        const double cpuBefore = ProcessCpuSeconds();
         auto begin = std::chrono::steady_clock::now();
         sqlite3* db = nullptr;
         sqlite3_open(path.c_str(), &db);
@@ -237,6 +311,17 @@ void RawInsert(benchmark::State& state) {
         for (const std::string& sql : CSQLiteMDS::IndexStatements()) {
             sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
         }
+        sqlite3_create_function(
+            db, "search_key", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+            [](sqlite3_context* context, int, sqlite3_value** values) {
+                const auto* text = sqlite3_value_text(values[0]);
+                std::string key = SearchKey(text == nullptr ? "" : reinterpret_cast<const char*>(text));
+                sqlite3_result_text(context, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+            },
+            nullptr, nullptr);
+        for (const std::string& sql : SearchIndexStatements()) {
+            sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+        }
         sqlite3_exec(db, "commit transaction", nullptr, nullptr, nullptr);
         sqlite3_finalize(index);
         sqlite3_finalize(track);
@@ -247,29 +332,39 @@ void RawInsert(benchmark::State& state) {
         sqlite3_close(db);
         state.SetIterationTime(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
+        cpu = ProcessCpuSeconds() - cpuBefore;
     }
+    state.counters["cpu_s"] = cpu;
+    state.counters["tracks_per_s"] = benchmark::Counter(
+        static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate);
 }
 
-// The 100k library the import left behind (imported here if that benchmark was filtered out).
-CSQLiteMDS& LargeStore() {
+// The library the import of that size left behind (filled here if the import was
+// filtered out).
+CSQLiteMDS& ImportedStore(int tracks) {
     static CLogger logger;
-    static std::unique_ptr<CSQLiteMDS> store = [] {
-        std::string folder = DataFolder(100000);
+    static std::map<int, std::unique_ptr<CSQLiteMDS>> stores;
+    auto& store = stores[tracks];
+    if (!store) {
+        std::string folder = DataFolder(tracks);
         if (!std::filesystem::exists(folder + "library.db")) {
-            FillStore(ParsedItems(100000), folder + "library.db", logger);
+            FillStore(ParsedItems(tracks), folder + "library.db", logger);
         }
-        return std::make_unique<CSQLiteMDS>(folder + "library.db", logger);
-    }();
+        store = std::make_unique<CSQLiteMDS>(folder + "library.db", logger);
+    }
     return *store;
 }
 
+std::string FirstAlbum(int tracks) {
+    StringArray albums;
+    ImportedStore(tracks).GetAudioAlbums(albums, -1, -1, 500, 1, nullptr);
+    return albums.at(0);
+}
+
 void BrowsePath(benchmark::State& state, std::string path) {
-    CSQLiteMDS& store = LargeStore();
-    if (path.empty()) {
-        StringArray albums;
-        store.GetAudioAlbums(albums, -1, -1, 500, 1, nullptr);
-        path = "\\Music\\Albums\\" + albums.at(0);
-    }
+    const int tracks = static_cast<int>(state.range(0));
+    CSQLiteMDS& store = ImportedStore(tracks);
+    if (path.empty()) path = "\\Music\\Albums\\" + FirstAlbum(tracks);
     size_t rows = 0;
     for (auto _ : state) {
         MediaItemList items;
@@ -283,7 +378,7 @@ void BrowsePath(benchmark::State& state, std::string path) {
 }
 
 void SearchText(benchmark::State& state, const std::string& text) {
-    CSQLiteMDS& store = LargeStore();
+    CSQLiteMDS& store = ImportedStore(static_cast<int>(state.range(0)));
     size_t rows = 0;
     for (auto _ : state) {
         MediaItemList items;
@@ -294,22 +389,104 @@ void SearchText(benchmark::State& state, const std::string& text) {
     state.counters["rows"] = static_cast<double>(rows);
 }
 
+// The references: the same rows from the same file with bare statements, compiled once,
+// on a connection that stays open.
+class RawQuery {
+public:
+    explicit RawQuery(int tracks) {
+        sqlite3_open_v2((DataFolder(tracks) + "library.db").c_str(), &m_db, SQLITE_OPEN_READONLY,
+                        nullptr);
+    }
+    ~RawQuery() {
+        for (sqlite3_stmt* statement : m_statements) sqlite3_finalize(statement);
+        sqlite3_close(m_db);
+    }
+    sqlite3_stmt* Prepare(const std::string& sql) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+            std::fprintf(stderr, "raw query: %s\n", sqlite3_errmsg(m_db));
+            std::abort();
+        }
+        m_statements.push_back(statement);
+        return statement;
+    }
+    // Steps through every row; the number of rows.
+    static size_t Run(sqlite3_stmt* statement) {
+        size_t rows = 0;
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            benchmark::DoNotOptimize(sqlite3_column_text(statement, 0));
+            ++rows;
+        }
+        sqlite3_reset(statement);
+        return rows;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    std::vector<sqlite3_stmt*> m_statements;
+};
+
+void RawArtistsPage(benchmark::State& state) {
+    ImportedStore(static_cast<int>(state.range(0)));
+    RawQuery raw(static_cast<int>(state.range(0)));
+    sqlite3_stmt* page = raw.Prepare("SELECT name FROM audio_artists ORDER BY sort_name LIMIT 0,50");
+    sqlite3_stmt* total = raw.Prepare("SELECT COUNT(*) FROM audio_artists");
+    size_t rows = 0;
+    for (auto _ : state) {
+        rows = RawQuery::Run(page);
+        RawQuery::Run(total);
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
+void RawAlbum(benchmark::State& state) {
+    const int tracks = static_cast<int>(state.range(0));
+    const std::string album = FirstAlbum(tracks);
+    RawQuery raw(tracks);
+    sqlite3_stmt* id = raw.Prepare("SELECT id FROM audio_albums WHERE name = ? LIMIT 1");
+    sqlite3_stmt* page = raw.Prepare(
+        "SELECT id, title FROM audio_tracks WHERE album = ? ORDER BY tracknum, sort_title "
+        "LIMIT 0,50");
+    sqlite3_stmt* total = raw.Prepare("SELECT COUNT(*) FROM audio_tracks WHERE album = ?");
+    size_t rows = 0;
+    for (auto _ : state) {
+        sqlite3_bind_text(id, 1, album.c_str(), -1, SQLITE_STATIC);
+        sqlite3_step(id);
+        const int albumId = sqlite3_column_int(id, 0);
+        sqlite3_reset(id);
+        sqlite3_bind_int(page, 1, albumId);
+        rows = RawQuery::Run(page);
+        sqlite3_bind_int(total, 1, albumId);
+        RawQuery::Run(total);
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
 // The reference for Search: the same six fills, order and page with plain LIKE on the raw
-// columns (the matching before accents were ignored), on the same file with bare SQLite.
-void SearchPlainLikeReference(benchmark::State& state, const std::string& word) {
-    LargeStore();
+// columns (the matching before accents were ignored), every word required, with bare SQLite.
+void RawSearch(benchmark::State& state, const std::string& text) {
+    const int tracks = static_cast<int>(state.range(0));
+    ImportedStore(tracks);
     sqlite3* db = nullptr;
-    sqlite3_open((DataFolder(100000) + "library.db").c_str(), &db);
-    const std::string like = "LIKE '%" + word + "%'";
+    sqlite3_open((DataFolder(tracks) + "library.db").c_str(), &db);
+    auto like = [&text](const char* column) {
+        std::string clause = "1";
+        for (size_t at = 0; at < text.size();) {
+            size_t space = text.find(' ', at);
+            if (space == std::string::npos) space = text.size();
+            clause += std::string(" AND ") + column + " LIKE '%" + text.substr(at, space - at) + "%'";
+            at = space + 1;
+        }
+        return clause;
+    };
+    const std::string names = like("name");
     const std::string fills[] = {
-        "INSERT INTO r SELECT -1, 9, name, sort_name FROM audio_genres WHERE name " + like,
-        "INSERT INTO r SELECT -1, 10, name, sort_name FROM audio_artists WHERE name " + like,
-        "INSERT INTO r SELECT -1, 11, name, sort_name FROM audio_albums WHERE name " + like,
-        "INSERT INTO r SELECT id, 1, title, sort_title FROM audio_tracks WHERE title " + like,
-        "INSERT INTO r SELECT id, 4, name, name FROM playlists WHERE name " + like +
-            " AND folder = 0",
-        "INSERT INTO r SELECT -1, 5, name, name FROM playlists WHERE name " + like +
-            " AND folder = 1",
+        "INSERT INTO r SELECT -1, 9, name, sort_name FROM audio_genres WHERE " + names,
+        "INSERT INTO r SELECT -1, 10, name, sort_name FROM audio_artists WHERE " + names,
+        "INSERT INTO r SELECT -1, 11, name, sort_name FROM audio_albums WHERE " + names,
+        "INSERT INTO r SELECT id, 1, title, sort_title FROM audio_tracks WHERE " + like("title"),
+        "INSERT INTO r SELECT id, 4, name, name FROM playlists WHERE " + names + " AND folder = 0",
+        "INSERT INTO r SELECT -1, 5, name, name FROM playlists WHERE " + names + " AND folder = 1",
     };
     size_t rows = 0;
     for (auto _ : state) {
@@ -329,21 +506,66 @@ void SearchPlainLikeReference(benchmark::State& state, const std::string& word) 
     state.counters["rows"] = static_cast<double>(rows);
 }
 
-BENCHMARK(Import)->Arg(10000)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(
-    benchmark::kSecond);
-BENCHMARK(StoreFill)->Arg(10000)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(
-    benchmark::kSecond);
-BENCHMARK(RawInsert)->Arg(10000)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(
-    benchmark::kSecond);
-BENCHMARK_CAPTURE(BrowsePath, artists_page_50, std::string("\\Music\\Artists"))
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BrowsePath, one_album, std::string())->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(SearchText, one_word, std::string("night"))->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(SearchText, two_words, std::string("night love"))->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(SearchPlainLikeReference, one_word, std::string("night"))
-    ->Unit(benchmark::kMillisecond);
+std::vector<int> Sizes(int& argc, char** argv) {
+    std::vector<int> sizes = {10000, 100000, 1000000};
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--sizes=", 8) != 0) continue;
+        sizes.clear();
+        for (const char* p = argv[i] + 8; *p != '\0';) {
+            char* end = nullptr;
+            sizes.push_back(static_cast<int>(std::strtol(p, &end, 10)));
+            p = *end == ',' ? end + 1 : end;
+            if (end == p && *p != '\0') break;
+        }
+        for (int j = i; j + 1 < argc; ++j) argv[j] = argv[j + 1];
+        --argc;
+        break;
+    }
+    return sizes;
+}
+
+// Every measure of one size before the next size, so that a size's parsed items and
+// stores are made once.
+void RegisterAll(const std::vector<int>& sizes) {
+    auto once = [](benchmark::internal::Benchmark* b) {
+        b->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+    };
+    for (int size : sizes) {
+        once(benchmark::RegisterBenchmark("Import", Import)->Arg(size));
+        once(benchmark::RegisterBenchmark("Read", Read)->Arg(size));
+        once(benchmark::RegisterBenchmark("StoreFill", StoreFill)->Arg(size));
+        once(benchmark::RegisterBenchmark("RawInsert", RawInsert)->Arg(size));
+        auto ms = [size](benchmark::internal::Benchmark* b) {
+            b->Arg(size)->Unit(benchmark::kMillisecond);
+        };
+        ms(benchmark::RegisterBenchmark("BrowsePath/artists_page_50", BrowsePath,
+                                        std::string("\\Music\\Artists")));
+        ms(benchmark::RegisterBenchmark("RawArtistsPage", RawArtistsPage));
+        ms(benchmark::RegisterBenchmark("BrowsePath/one_album", BrowsePath, std::string()));
+        ms(benchmark::RegisterBenchmark("RawAlbum", RawAlbum));
+        for (const auto& [name, words] :
+             {std::pair<std::string, std::string>{"one_word", "night"},
+              std::pair<std::string, std::string>{"two_words", "night love"},
+              std::pair<std::string, std::string>{"rare_words", "echo 900"}}) {
+            ms(benchmark::RegisterBenchmark(("SearchText/" + name).c_str(), SearchText, words));
+            ms(benchmark::RegisterBenchmark(("RawSearch/" + name).c_str(), RawSearch, words));
+        }
+    }
+}
 
 }  // namespace
 }  // namespace vantor
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // As the server does: large buffers are mapped and given back when freed.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+    vantor::RegisterAll(vantor::Sizes(argc, argv));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    // The generated libraries and stores: gigabytes at a million tracks.
+    std::error_code ignored;
+    std::filesystem::remove_all(vantor::BenchFolder(), ignored);
+    return 0;
+}

@@ -54,6 +54,12 @@ std::string DateNow() {
     return FormatHttpDate(static_cast<int64_t>(std::time(nullptr)));
 }
 
+// As many as there are processors to run them, within reason.
+int ReceiverPoolThreads() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return static_cast<int>(std::clamp(cores, 2u, 4u));
+}
+
 std::string CurrentAddress() {
     std::vector<std::string> addresses = GetHostIPv4Addresses();
     return addresses.empty() ? std::string("127.0.0.1") : addresses.front();
@@ -67,6 +73,7 @@ CHttpChannel::CHttpChannel(CServerContext& context, AddressSource addressSource)
       m_listener(context.logger),
       m_addressMonitor(context.logger),
       m_monitor(context.logger),
+      m_pool(context.logger),
       m_addressSource(addressSource ? std::move(addressSource) : AddressSource(CurrentAddress)) {}
 
 CHttpChannel::~CHttpChannel() {
@@ -114,7 +121,9 @@ int CHttpChannel::Start() {
     UpdateWebAccess(m_addressSource());
     m_routes.StartRoutes(httpRoot, workingFolder);
 
-    if (m_listener.Start("HTTP Connection Listener", [this] { ListenLoop(); }) != 0 ||
+    if (!m_pool.Start(ReceiverPoolThreads(),
+                      [this](const ConnectionPtr& connection) { OnPooledReadable(connection); }) ||
+        m_listener.Start("HTTP Connection Listener", [this] { ListenLoop(); }) != 0 ||
         m_addressMonitor.Start("HTTP IP Address Monitor", [this] { AddressLoop(); }) != 0) {
         m_context.logger.LogCritical("ERROR: Unable to start HTTP channel");
         m_startFailure = "the HTTP channel cannot start its threads";
@@ -139,6 +148,8 @@ int CHttpChannel::Stop() {
     for (int i = 0; i < 50 && m_monitor.IsThreadRunning(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+
+    m_pool.Stop();
 
     std::vector<ConnectionPtr> connections;
     {
@@ -234,10 +245,7 @@ void CHttpChannel::ListenLoop() {
         m_context.logger.LogDetailed("HTTP channel added connection: %d", connection->Id());
         // The router learns of the connection before its first request can arrive.
         FireConnectionEvent(event::ConnectionAdded, connection->Id());
-        if (connection->Thread().Start("HTTP Socket Receiver",
-                                       [this, connection] { Receive(connection); }) != 0) {
-            connection->Close();
-        }
+        if (!connection->SetPooled(true) || !m_pool.Add(connection)) HandOver(connection);
         if (!m_monitor.IsActive()) m_monitor.Start();
     }
 }
@@ -289,55 +297,157 @@ void CHttpChannel::Refuse(CNetSocket socket, const std::string& peer, const std:
     m_refusedUnlogged = 1;
 }
 
+void CHttpChannel::DispatchRequest(CHttpConnection& connection, const CHttpRequest& request) {
+    CHttpConnection::ReceiveState& state = connection.Receiving();
+    m_routes.Dispatch(connection.Id(), request);
+    state.lastRequest = std::chrono::steady_clock::now();
+    state.requestStart.reset();
+    if (state.reader.Buffered() > 0) state.requestStart = state.lastRequest;  // pipelined
+}
+
+CHttpChannel::Served CHttpChannel::ServeBuffered(CHttpConnection& connection) {
+    CHttpConnection::ReceiveState& state = connection.Receiving();
+    const bool pooled = connection.IsPooled();
+    const int32_t id = connection.Id();
+    while (!connection.IsClosed()) {
+        CHttpRequest request;
+        std::string header;
+        CHttpRequestReader::Result result = state.reader.Next(request, &header);
+        if (result == CHttpRequestReader::kNeedMore) return Served::kWaiting;
+        if (result != CHttpRequestReader::kRequest) {
+            if (pooled) {
+                state.handedRefusal = result;  // the refusal lingers: not on a pool thread
+                return Served::kHandOver;
+            }
+            m_context.logger.LogNormal("ERROR: HTTP request on connection %d is %s, closing it",
+                                       id,
+                                       std::string(CHttpRequestReader::Describe(result)).c_str());
+            RefuseAndClose(connection, CHttpRequestReader::StatusFor(result));
+            return Served::kEnded;
+        }
+        if (m_context.logger.GetLevel() > 2) {
+            m_context.logger.LogVerbose("\r\nReceived HTTP from connection %d:", id);
+            m_context.logger.LogVerbose("%s", header.c_str());
+        }
+        if (pooled && !CWebRoutes::AnswersAtOnce(request)) {
+            state.handedRequest = std::move(request);
+            return Served::kHandOver;
+        }
+        DispatchRequest(connection, request);
+        if (pooled && connection.HasPendingAnswer()) return Served::kHandOver;
+    }
+    return Served::kEnded;
+}
+
 void CHttpChannel::Receive(const ConnectionPtr& connection) {
-    CHttpRequestReader reader;
+    CHttpConnection::ReceiveState& state = connection->Receiving();
     std::string chunk(kReceiveChunk, '\0');
     const int32_t id = connection->Id();
-    // When the first byte of the request now being received came.
-    std::optional<std::chrono::steady_clock::time_point> requestStart;
-    auto lastRequest = std::chrono::steady_clock::now();
     bool open = true;
-    while (open && !connection->IsClosed()) {
-        const int waited = WaitForRequestBytes(*connection, reader.Buffered() > 0, requestStart,
-                                               lastRequest);
-        if (waited == 0) break;
-        if (waited < 0) {
+    // First what the pool left: the rest of an answer, a refusal, a request.
+    if (connection->HasPendingAnswer()) {
+        auto lock = connection->LockWrites();
+        if (!connection->FinishPendingAnswer()) {
+            m_context.logger.LogNormal("ERROR: HTTP send failed, closing socket!");
             open = false;
-            break;
-        }
-        int got = connection->Socket().Receive(chunk.data(), chunk.size());
-        if (got <= 0) break;
-        if (!requestStart) requestStart = std::chrono::steady_clock::now();
-        reader.Append(std::string_view(chunk.data(), static_cast<size_t>(got)));
-        while (open) {
-            CHttpRequest request;
-            std::string header;
-            CHttpRequestReader::Result result = reader.Next(request, &header);
-            if (result == CHttpRequestReader::kNeedMore) break;
-            if (result != CHttpRequestReader::kRequest) {
-                m_context.logger.LogNormal(
-                    "ERROR: HTTP request on connection %d is %s, closing it", id,
-                    std::string(CHttpRequestReader::Describe(result)).c_str());
-                RefuseAndClose(*connection, CHttpRequestReader::StatusFor(result));
-                open = false;
-                break;
-            }
-            if (m_context.logger.GetLevel() > 2) {
-                m_context.logger.LogVerbose("\r\nReceived HTTP from connection %d:", id);
-                m_context.logger.LogVerbose("%s", header.c_str());
-            }
-            m_routes.Dispatch(id, request);
-            lastRequest = std::chrono::steady_clock::now();
-            requestStart.reset();
-            if (reader.Buffered() > 0) requestStart = lastRequest;  // pipelined
-            if (connection->IsClosed()) open = false;
         }
     }
+    if (open && state.handedRefusal) {
+        const CHttpRequestReader::Result result = *state.handedRefusal;
+        m_context.logger.LogNormal("ERROR: HTTP request on connection %d is %s, closing it", id,
+                                   std::string(CHttpRequestReader::Describe(result)).c_str());
+        RefuseAndClose(*connection, CHttpRequestReader::StatusFor(result));
+        open = false;
+    }
+    if (open && state.handedRequest) {
+        const CHttpRequest request = std::move(*state.handedRequest);
+        state.handedRequest.reset();
+        DispatchRequest(*connection, request);
+    }
+    if (open && ServeBuffered(*connection) == Served::kEnded) open = false;
+    while (open && !connection->IsClosed()) {
+        const int waited = WaitForRequestBytes(*connection, state.reader.Buffered() > 0,
+                                               state.requestStart, state.lastRequest);
+        if (waited <= 0) break;
+        int got = connection->Socket().Receive(chunk.data(), chunk.size());
+        if (got <= 0) break;
+        if (!state.requestStart) state.requestStart = std::chrono::steady_clock::now();
+        state.reader.Append(std::string_view(chunk.data(), static_cast<size_t>(got)));
+        if (ServeBuffered(*connection) == Served::kEnded) break;
+    }
+    EndConnection(connection);
+}
+
+void CHttpChannel::EndConnection(const ConnectionPtr& connection) {
+    const int32_t id = connection->Id();
     connection->Close();
     m_routes.ConnectionClosed(id);
     FireConnectionEvent(event::ConnectionRemoved, id);
     m_context.logger.LogDetailed("HTTP channel removed connection: %d (active: %d)", id,
                                  static_cast<int>(ConnectionCount()));
+}
+
+void CHttpChannel::OnPooledReadable(const ConnectionPtr& connection) {
+    // The monitor may be checking it; it watches the connection again when done.
+    if (!connection->Claim(CHttpConnection::kParked, CHttpConnection::kServing)) return;
+    switch (ReceivePooled(*connection)) {
+        case Served::kWaiting:
+            connection->Park();
+            m_pool.Watch(connection);
+            break;
+        case Served::kHandOver:
+            HandOver(connection);
+            break;
+        case Served::kEnded:
+            m_pool.Remove(connection);
+            EndConnection(connection);
+            break;
+    }
+}
+
+CHttpChannel::Served CHttpChannel::ReceivePooled(CHttpConnection& connection) {
+    thread_local std::string chunk(kReceiveChunk, '\0');
+    const int fd = connection.Socket().Descriptor();
+    if (fd < 0) return Served::kEnded;
+    const ssize_t got = ::recv(fd, chunk.data(), chunk.size(), MSG_DONTWAIT);
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+        return Served::kWaiting;
+    }
+    if (got <= 0) return Served::kEnded;
+    CHttpConnection::ReceiveState& state = connection.Receiving();
+    if (!state.requestStart) state.requestStart = std::chrono::steady_clock::now();
+    state.reader.Append(std::string_view(chunk.data(), static_cast<size_t>(got)));
+    return ServeBuffered(connection);
+}
+
+void CHttpChannel::HandOver(const ConnectionPtr& connection) {
+    m_pool.Remove(connection);
+    connection->SetPooled(false);
+    if (connection->Thread().Start("HTTP Socket Receiver",
+                                   [this, connection] { Receive(connection); }) != 0) {
+        EndConnection(connection);
+    }
+}
+
+void CHttpChannel::CheckPooledDeadlines() {
+    const auto now = std::chrono::steady_clock::now();
+    for (const ConnectionPtr& connection : m_pool.Connections()) {
+        if (!connection->Claim(CHttpConnection::kParked, CHttpConnection::kChecking)) continue;
+        const CHttpConnection::ReceiveState& state = connection->Receiving();
+        if (state.reader.Buffered() > 0 && state.requestStart &&
+            now >= *state.requestStart + m_limits.requestTime) {
+            HandOver(connection);  // its thread answers 408 and closes
+        } else if (state.reader.Buffered() == 0 &&
+                   now >= std::max(state.lastRequest, connection->LastAnswer()) +
+                              m_limits.idleTime) {
+            m_context.logger.LogDetailed("HTTP connection %d idle, closing it", connection->Id());
+            m_pool.Remove(connection);
+            EndConnection(connection);
+        } else {
+            connection->Park();
+            m_pool.Watch(connection);  // an event that came meanwhile is reported again
+        }
+    }
 }
 
 void CHttpChannel::RefuseAndClose(CHttpConnection& connection, std::string_view status) {
@@ -422,6 +532,7 @@ void CHttpChannel::EndConnections(const std::vector<ConnectionPtr>& dead) {
 void CHttpChannel::MonitorPass() {
     const auto age = std::chrono::steady_clock::now() - m_startTime;
     m_routes.ExpirePolls(std::chrono::duration_cast<std::chrono::seconds>(age).count());
+    CheckPooledDeadlines();
 
     std::vector<ConnectionPtr> dead;
     {

@@ -5,6 +5,7 @@
 #include "server/core/PeriodicTimer.h"
 #include "server/core/WorkerThread.h"
 #include "server/web/HttpLimits.h"
+#include "server/web/HttpReceiverPool.h"
 #include "server/web/HttpResponder.h"
 #include "server/web/WebRoutes.h"
 
@@ -25,7 +26,9 @@ class CHttpConnection;
 struct CServerContext;
 
 // The HTTP channel: the router's second channel. A listener ("HTTP Connection Listener")
-// on "Ports\HTTPChannel" (default 3569), one receiver thread per connection, a connection
+// on "Ports\HTTPChannel" (default 3569), a receiver pool that serves files to connections
+// with no thread of their own, one receiver thread for each connection that needs more
+// (polls, the protocol, streams; see CHttpConnection), a connection
 // monitor ("HTTP Connection Monitor", every second) and an address monitor ("HTTP IP
 // Address Monitor") that keeps "WebAccessURL" and "WebAccessPort" current and fires
 // event 4 when this machine's address changes. Requests go to CWebRoutes. What one peer
@@ -74,7 +77,23 @@ private:
     std::string RefusalFor(const std::string& peer) const;
     // Answers 503 and closes; logged, but not once per connection in a flood. Listener.
     void Refuse(CNetSocket socket, const std::string& peer, const std::string& why);
+    // A connection's own receiver thread.
     void Receive(const ConnectionPtr& connection);
+    enum class Served { kWaiting, kHandOver, kEnded };
+    // Answers the whole requests the connection has buffered; pooled, it stops at the
+    // first request that needs a thread (kHandOver) or at an answer the peer did not take
+    // at once. Whoever serves the connection.
+    Served ServeBuffered(CHttpConnection& connection);
+    void DispatchRequest(CHttpConnection& connection, const CHttpRequest& request);
+    // Pool threads: request bytes arrived on a pooled connection.
+    void OnPooledReadable(const ConnectionPtr& connection);
+    Served ReceivePooled(CHttpConnection& connection);
+    // Moves a pooled connection to a receiver thread of its own, for good.
+    void HandOver(const ConnectionPtr& connection);
+    // The connection monitor: the request and idle deadlines of parked connections.
+    void CheckPooledDeadlines();
+    // The end of a connection: closed, its polls dropped, the event fired.
+    void EndConnection(const ConnectionPtr& connection);
     // The last answer on a connection ("400 Bad Request", ...), then a close that lets the
     // peer read it. Receiver thread.
     void RefuseAndClose(CHttpConnection& connection, std::string_view status);
@@ -104,6 +123,7 @@ private:
     std::atomic<int> m_port{kDefaultPort};
     std::string m_startFailure;
     CHttpLimits m_limits;  // read on Start
+    CHttpReceiverPool m_pool;
     // Listener thread only: refusals not yet in the log, and when the last was logged.
     int m_refusedUnlogged = 0;
     std::chrono::steady_clock::time_point m_lastRefusalLog;

@@ -29,6 +29,11 @@ bool StartsWith(const std::string& text, std::string_view prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
+bool IsTrackArt(const CHttpRequest& request) {
+    return request.path == "/art/" && request.FirstParam() != nullptr &&
+           request.params.front().first == "track";
+}
+
 bool IsRegularFile(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
@@ -80,8 +85,7 @@ void CWebRoutes::Dispatch(int32_t connection, const CHttpRequest& request) {
         EventQueue(connection, request);
     } else if (StartsWith(path, "/xml")) {
         ProtocolBridge(connection, request);
-    } else if (path == "/art/" && request.FirstParam() != nullptr &&
-               request.params.front().first == "track") {
+    } else if (IsTrackArt(request)) {
         TrackArt(connection, request, *request.FirstParam());
     } else if (StartsWith(path, "/art/")) {
         SendNamedFile(connection, request, m_context.config.GetDataFolder() + "cache/",
@@ -99,6 +103,13 @@ void CWebRoutes::Dispatch(int32_t connection, const CHttpRequest& request) {
     } else {
         RootFile(connection, request);
     }
+}
+
+bool CWebRoutes::AnswersAtOnce(const CHttpRequest& request) {
+    const std::string& path = request.path;
+    // A track's art waits for the library and the player, as a media file does.
+    return request.ranges.empty() && path != "/q" && !StartsWith(path, "/xml") &&
+           !StartsWith(path, "/media/") && !IsTrackArt(request);
 }
 
 std::string CWebRoutes::Absolute(const CHttpRequest& request, const std::string& path) const {

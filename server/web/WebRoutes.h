@@ -40,6 +40,10 @@ public:
 
     // Answers (or holds) one request of a connection. Receiver thread.
     void Dispatch(int32_t connection, const CHttpRequest& request);
+    // True when Dispatch answers the request by itself at once (a file, a redirect, a fixed
+    // text), waiting for no other part of the server: no poll to hold, no player or library
+    // request, no byte ranges of a stream.
+    static bool AnswersAtOnce(const CHttpRequest& request);
 
     // A broadcast (clientId -1) for the web clients: into every queue. Any thread.
     void Broadcast(const CMessage& message);

@@ -14,9 +14,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <set>
 #include <thread>
+#include <vector>
 
 namespace vantor {
 namespace {
@@ -197,6 +199,45 @@ TEST_F(WebHttpTest, PipelinedRequestsAreAnsweredInOrder) {
     EXPECT_EQ(first->body, "<p>spaces</p>");
     EXPECT_EQ(second->body, Thousand().substr(0, 10));
     EXPECT_EQ(third->Status(), 404);
+}
+
+// Files are served by a few shared receiver threads; an answer a peer does not take at
+// once goes on on a thread of that connection's own. Peers that stop reading in the middle
+// of a file, more of them than there are shared threads, hold up nobody, and get every byte
+// in order once they read again, on a connection that then serves anything.
+TEST_F(WebHttpTest, PeersThatStopReadingAFileHoldUpNobody) {
+    std::string content(6 * 1024 * 1024, '\0');
+    for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>('a' + (i * 7 + i / 4093) % 26);
+    test::WriteFileText(m_root + "/large.bin", content);
+    std::vector<std::unique_ptr<CWebHttpClient>> stalled;
+    for (int i = 0; i < 6; ++i) {
+        stalled.push_back(std::make_unique<CWebHttpClient>());
+        ASSERT_TRUE(stalled.back()->Connect(m_qrm.HttpPort()));
+        ASSERT_TRUE(stalled.back()->SendGet("/large.bin"));
+    }
+    CWebHttpClient other;
+    ASSERT_TRUE(other.Connect(m_qrm.HttpPort()));
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(other.SendGet("/a%20b.html"));
+        auto answer = other.Read(3000);
+        ASSERT_TRUE(answer) << "request " << i;
+        EXPECT_EQ(answer->body, "<p>spaces</p>");
+    }
+    for (auto& peer : stalled) {
+        auto answer = peer->Read(20000);
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->Status(), 200);
+        EXPECT_TRUE(answer->body == content) << "a body of " << answer->body.size() << " bytes";
+    }
+    CWebHttpClient& again = *stalled.front();
+    ASSERT_TRUE(again.SendGet("/q?c=new"));
+    auto queue = again.Read();
+    ASSERT_TRUE(queue);
+    EXPECT_EQ(queue->Status(), 200);
+    ASSERT_TRUE(again.SendGet("/song.mp3"));
+    auto song = again.Read();
+    ASSERT_TRUE(song);
+    EXPECT_EQ(song->body, Thousand());
 }
 
 TEST_F(WebHttpTest, StartPageByBrowserKind) {

@@ -31,12 +31,22 @@ const std::array<const char*, 4> kVideoKinds = {"MPEG-4 video file", "QuickTime 
 struct Writer {
     std::string& out;
     const char* eol;
+    // With a file, the text goes out in pieces: a million tracks make 1.4 GB.
+    std::FILE* file = nullptr;
+    bool failed = false;
 
     void Line(int indent, const std::string& text) {
         out.append(static_cast<size_t>(indent), '\t');
         out += text;
         out += eol;
+        if (file != nullptr && out.size() >= kFlushSize) Flush();
     }
+    void Flush() {
+        if (file == nullptr) return;
+        if (std::fwrite(out.data(), 1, out.size(), file) != out.size()) failed = true;
+        out.clear();
+    }
+    static constexpr size_t kFlushSize = 1 << 20;
     void Key(int indent, const char* key, const std::string& element) {
         Line(indent, std::string("<key>") + key + "</key>" + element);
     }
@@ -49,6 +59,12 @@ struct Writer {
     void True(int indent, const char* key) { Key(indent, key, "<true/>"); }
     void False(int indent, const char* key) { Key(indent, key, "<false/>"); }
 };
+
+// Two words for album `number`, the same every time.
+std::string AlbumWords(int number) {
+    const size_t n = static_cast<size_t>(number);
+    return std::string(kWords[(n * 7) % kWords.size()]) + " " + kWords[(n * 11 + 3) % kWords.size()];
+}
 
 // iTunes writes '&' and '<' as numeric references, '>' as an entity.
 std::string Escape(const std::string& text) {
@@ -128,12 +144,11 @@ struct Generator {
 
 }  // namespace
 
-ITunesLibraryCounts WriteITunesLibrary(const ITunesLibraryOptions& options, std::string& out) {
+namespace {
+
+ITunesLibraryCounts Write(const ITunesLibraryOptions& options, Writer& w) {
     Generator gen{options, std::mt19937(options.seed), {}};
     auto& random = gen.random;
-    out.clear();
-    out.reserve(static_cast<size_t>(options.tracks) * 1400 + 4096);
-    Writer w{out, options.crlf ? "\r\n" : "\n"};
 
     w.Line(0, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
     w.Line(0,
@@ -167,7 +182,11 @@ ITunesLibraryCounts WriteITunesLibrary(const ITunesLibraryOptions& options, std:
         int artistIndex = static_cast<int>(random() % static_cast<unsigned>(artistCount));
         const std::string& artist = artists[static_cast<size_t>(artistIndex)];
         int albumIndex = static_cast<int>(random() % 3);
-        std::string album = gen.Words(2) + " " + std::to_string(artistIndex * 3 + albumIndex);
+        // An album's name belongs to the album, so that its dozen tracks share it. (The
+        // draw is still made, so that everything else comes out as it always did.)
+        gen.Words(2);
+        const int albumNumber = artistIndex * 3 + albumIndex;
+        std::string album = AlbumWords(albumNumber) + " " + std::to_string(albumNumber);
         std::string name = gen.Words(1 + static_cast<int>(random() % 3));
         if (random() % 50 == 0) name += "\xC2\xA0";  // a trailing non-breaking space
         if (random() % 40 == 0) name += "  ";
@@ -313,19 +332,29 @@ ITunesLibraryCounts WriteITunesLibrary(const ITunesLibraryOptions& options, std:
     }
     w.Line(0, "</dict>");
     w.Line(0, "</plist>");
+    w.Flush();
     return gen.counts;
+}
+
+}  // namespace
+
+ITunesLibraryCounts WriteITunesLibrary(const ITunesLibraryOptions& options, std::string& out) {
+    out.clear();
+    out.reserve(static_cast<size_t>(options.tracks) * 1400 + 4096);
+    Writer w{out, options.crlf ? "\r\n" : "\n"};
+    return Write(options, w);
 }
 
 bool WriteITunesLibraryFile(const ITunesLibraryOptions& options, const std::string& path,
                             ITunesLibraryCounts* counts) {
-    std::string text;
-    ITunesLibraryCounts made = WriteITunesLibrary(options, text);
-    if (counts != nullptr) *counts = made;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    ok = std::fclose(file) == 0 && ok;
-    return ok;
+    std::string text;
+    text.reserve(Writer::kFlushSize * 2);
+    Writer w{text, options.crlf ? "\r\n" : "\n", file};
+    ITunesLibraryCounts made = Write(options, w);
+    if (counts != nullptr) *counts = made;
+    return std::fclose(file) == 0 && !w.failed;
 }
 
 }  // namespace vantor::tools

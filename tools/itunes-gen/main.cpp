@@ -12,9 +12,23 @@ void Usage() {
     std::fprintf(stderr,
                  "usage: itunes-gen [--tracks N] [--seed S] [--mac] [--lf] [--played K]\n"
                  "                  [--no-playlists] --out FILE\n"
+                 "  --tracks N      N track dictionaries; 100k and 1M are understood\n"
+                 "                  (the file is written as it is made, so any size fits)\n"
                  "  --mac           file:///Users/... locations (default: Windows drive paths)\n"
                  "  --lf            LF line ends (default: CR LF)\n"
                  "  --played K      add K to every play count, as after listening\n");
+}
+
+// "1000", "100k", "1M"; -1 when it is not a count.
+int ParseCount(const char* text) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    long scale = 1;
+    if (*end == 'k' || *end == 'K') scale = 1000;
+    if (*end == 'm' || *end == 'M') scale = 1000000;
+    if (scale != 1) ++end;
+    if (end == text || *end != '\0' || value < 0 || value > 100000000 / scale) return -1;
+    return static_cast<int>(value * scale);
 }
 
 }  // namespace
@@ -31,7 +45,7 @@ int main(int argc, char** argv) {
                 Usage();
                 return 2;
             }
-            if (arg == "--tracks") options.tracks = std::atoi(value);
+            if (arg == "--tracks") options.tracks = ParseCount(value);
             if (arg == "--seed")
                 options.seed = static_cast<uint32_t>(std::strtoul(value, nullptr, 10));
             if (arg == "--played") options.playCountOffset = std::atoi(value);

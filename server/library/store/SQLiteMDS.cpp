@@ -2,6 +2,7 @@
 
 #include "server/core/Logger.h"
 #include "server/library/store/QueryText.h"
+#include "server/library/store/SearchMatch.h"
 #include "server/library/store/TextFolding.h"
 
 #include <chrono>
@@ -49,12 +50,17 @@ constexpr IndexInfo kIndexes[] = {
     {"audio_ab_b", "audio_artist_albums", "album"},
     {"playlist_names", "playlists", "name"},
     {"radio_names", "radio_stations", "name"},
+    // Beyond the original sixteen: the columns the list and fetch queries filter on, so
+    // that an album, an artist's tracks or a path is found without reading every row.
+    {"audio_track_albums", "audio_tracks", "album"},
+    {"audio_track_artists", "audio_tracks", "artist"},
+    {"audio_track_genres", "audio_tracks", "genre"},
+    {"audio_track_paths", "audio_tracks", "path"},
+    {"video_genre_ids", "videos", "genre"},
+    {"tv_show_series", "tv_shows", "series"},
+    {"playlist_parents", "playlists", "parent"},
+    {"radio_parents", "radio_stations", "parent"},
 };
-
-uint64_t PairKey(int32_t first, int32_t second) {
-    return (static_cast<uint64_t>(static_cast<uint32_t>(first)) << 32) |
-           static_cast<uint32_t>(second);
-}
 
 bool FileExists(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -186,7 +192,6 @@ void CSQLiteMDS::CloseDatabase() {
     m_trackInsert.Finalize();
     for (CppSQLiteCommand& command : m_nameInsert) command.Finalize();
     for (auto& ids : m_nameIds) ids.clear();
-    for (auto& pairs : m_relations) pairs.clear();
     if (m_connection) m_connection->Close();
     m_connection.reset();
 }
@@ -200,18 +205,6 @@ void CSQLiteMDS::LoadFillLookups() {
             FormatSql("SELECT id, name FROM %s;", kNameTables[table].table));
         while (!cursor.Eof()) {
             ids.emplace(cursor.FieldValue(1), static_cast<int32_t>(cursor.FieldInt(0)));
-            cursor.NextRow();
-        }
-    }
-    for (int table = 0; table < kRelationTableCount; ++table) {
-        auto& pairs = m_relations[static_cast<size_t>(table)];
-        pairs.clear();
-        CppSQLiteCursor cursor = m_connection->ExecQuery(
-            FormatSql("SELECT %s, %s FROM %s;", kRelationTables[table].first,
-                      kRelationTables[table].second, kRelationTables[table].table));
-        while (!cursor.Eof()) {
-            pairs.insert(PairKey(static_cast<int32_t>(cursor.FieldInt(0)),
-                                 static_cast<int32_t>(cursor.FieldInt(1))));
             cursor.NextRow();
         }
     }
@@ -240,7 +233,16 @@ int CSQLiteMDS::EndUpdate() {
     int result = 0;
     try {
         if (!m_connection) throw CppSQLiteException(kCppSQLiteError, "Database not open");
+        AddRelations();
+        // The names are all written: their lookups are not needed for the indexes.
+        for (auto& ids : m_nameIds) std::unordered_map<std::string, int32_t>().swap(ids);
         for (const std::string& statement : IndexStatements()) m_connection->ExecDML(statement);
+        // The search index, in the same transaction: a library file never has one that
+        // does not match its tables.
+        PrepareSearchFunctions(*m_connection);
+        for (const std::string& statement : SearchIndexStatements()) {
+            m_connection->ExecDML(statement);
+        }
         m_connection->ExecDML("commit transaction");
     } catch (const CppSQLiteException& e) {
         LogError("Error finishing update: ", e);
@@ -269,18 +271,21 @@ int32_t CSQLiteMDS::GetOrCreateNameId(NameTable table, const std::string& name) 
     return id;
 }
 
-int CSQLiteMDS::AddRelation(RelationTable table, int32_t firstId, int32_t secondId) {
-    const RelationTableInfo& info = kRelationTables[table];
-    auto& pairs = m_relations[static_cast<size_t>(table)];
-    if (pairs.count(PairKey(firstId, secondId)) != 0) return 0;
-    try {
-        m_connection->ExecDML(
-            FormatSql("INSERT INTO %s VALUES (%d, %d);", info.table, firstId, secondId));
-        pairs.insert(PairKey(firstId, secondId));
-        return 0;
-    } catch (const CppSQLiteException& e) {
-        LogError(FormatSql("Error adding %s/%s map: ", info.first, info.second), e);
-        return -1;
+void CSQLiteMDS::AddRelations() {
+    // Each pair once, in the order of the first track that has it, and none that an earlier
+    // fill of the same file wrote already. Done here rather than per track so that the fill
+    // needs no memory for the pairs.
+    for (const RelationTableInfo& info : kRelationTables) {
+        try {
+            m_connection->ExecDML(FormatSql(
+                "INSERT INTO %s SELECT %s, %s FROM (SELECT %s, %s, MIN(id) AS first FROM "
+                "audio_tracks GROUP BY %s, %s) WHERE (%s, %s) NOT IN (SELECT %s, %s FROM %s) "
+                "ORDER BY first;",
+                info.table, info.first, info.second, info.first, info.second, info.first,
+                info.second, info.first, info.second, info.first, info.second, info.table));
+        } catch (const CppSQLiteException& e) {
+            LogError(FormatSql("Error adding %s/%s map: ", info.first, info.second), e);
+        }
     }
 }
 
@@ -310,9 +315,6 @@ int CSQLiteMDS::AddAudioTrack(const CMusicItem& track) {
         int32_t genre = GetOrCreateNameId(kAudioGenres, track.genre);
         int32_t artist = GetOrCreateNameId(kAudioArtists, track.artist);
         int32_t album = GetOrCreateNameId(kAudioAlbums, track.album);
-        AddRelation(kGenreArtists, genre, artist);
-        AddRelation(kGenreAlbums, genre, album);
-        AddRelation(kArtistAlbums, artist, album);
         if (!m_trackInsert.IsValid()) {
             m_trackInsert = m_connection->CompileStatement(
                 "INSERT INTO audio_tracks VALUES(?, ?, ?, ?, ?, ?, ?, ?);");

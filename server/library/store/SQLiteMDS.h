@@ -4,11 +4,11 @@
 #include "server/library/store/MediaDataStore.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace vantor {
 
@@ -16,7 +16,9 @@ class CLogger;
 
 // The media data store on one SQLite file. Queries open a short-lived connection each, so the
 // file may be replaced between two of them; a fill keeps one connection and one transaction
-// open from BeginUpdate to EndUpdate. One recursive mutex serialises every operation.
+// open from BeginUpdate to EndUpdate. Queries touch nothing but their own connection and run
+// side by side (SQLite keeps them consistent); one recursive mutex serialises the fill and
+// the opening and closing of the file.
 class CSQLiteMDS : public IMediaDataStore {
 public:
     static constexpr int kBusyTimeoutMs = 60000;
@@ -75,6 +77,9 @@ public:
     // The media type an id was stored as; 0 when it is not indexed, -1 on failure.
     int32_t GetMediaItemType(int32_t id);
     const std::string& GetPath() const { return m_path; }
+    // Search reads the search index when the file has one (the default); off, it reads
+    // every name, as a file without one is searched. For comparing the two.
+    void UseSearchIndex(bool use) { m_useSearchIndex = use; }
 
     // The schema, statement by statement, as a new database is created with it.
     static std::vector<std::string> SchemaStatements(float libraryVersion);
@@ -90,14 +95,14 @@ private:
         kTVSeries,
         kNameTableCount
     };
-    enum RelationTable { kGenreArtists, kGenreAlbums, kArtistAlbums, kRelationTableCount };
 
     int CreateDatabase();
     void OpenDatabase();
     void CloseDatabase();
     void LoadFillLookups();
     int32_t GetOrCreateNameId(NameTable table, const std::string& name);
-    int AddRelation(RelationTable table, int32_t firstId, int32_t secondId);
+    // The genre/artist, genre/album and artist/album pairs of the tracks. EndUpdate.
+    void AddRelations();
     int AddMediaIndexEntry(int32_t id, int32_t mediaType);
     void AddTreeItem(const CMediaItem& item, bool radio, int32_t parentId);
     int32_t LookupFieldId(const char* table, const char* field, const std::string& value,
@@ -110,6 +115,7 @@ private:
     void LogError(const std::string& context, const CppSQLiteException& e);
 
     float m_libraryVersion = 0.0f;
+    std::atomic<bool> m_useSearchIndex{true};
     int32_t m_nextItemId = 0;
     std::array<int32_t, kNameTableCount> m_nextNameId{1, 1, 1, 1, 1, 1};
     std::string m_path;
@@ -118,10 +124,9 @@ private:
     CppSQLiteCommand m_mediaIndexInsert;
     CppSQLiteCommand m_trackInsert;
     std::array<CppSQLiteCommand, kNameTableCount> m_nameInsert;
-    // What a fill needs to know about rows already written, kept in memory so that every
-    // add is a hash lookup rather than a scan of an unindexed table.
+    // The names a fill has written, kept in memory so that every add is a hash lookup
+    // rather than a scan of an unindexed table; as many as there are distinct names.
     std::array<std::unordered_map<std::string, int32_t>, kNameTableCount> m_nameIds;
-    std::array<std::unordered_set<uint64_t>, kRelationTableCount> m_relations;
     CLogger& m_logger;
 };
 

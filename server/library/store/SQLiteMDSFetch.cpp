@@ -34,7 +34,6 @@ void ReadTrackRow(const CppSQLiteCursor& cursor, CMusicItem& track) {
 }  // namespace
 
 int CSQLiteMDS::GetAudioTrack(int32_t id, CMusicItem& track) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -49,7 +48,6 @@ int CSQLiteMDS::GetAudioTrack(int32_t id, CMusicItem& track) {
 }
 
 int CSQLiteMDS::GetAudioTrackByPath(const std::string& path, CMusicItem& track) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -65,7 +63,6 @@ int CSQLiteMDS::GetAudioTrackByPath(const std::string& path, CMusicItem& track) 
 }
 
 int CSQLiteMDS::GetPlaylist(int32_t id, CPlaylistItem& playlist) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -84,7 +81,6 @@ int CSQLiteMDS::GetPlaylist(int32_t id, CPlaylistItem& playlist) {
 }
 
 int CSQLiteMDS::GetRadioStation(int32_t id, CRadioStationItem& station) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -103,7 +99,6 @@ int CSQLiteMDS::GetRadioStation(int32_t id, CRadioStationItem& station) {
 }
 
 int CSQLiteMDS::GetVideo(int32_t id, CVideoItem& video) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -122,7 +117,6 @@ int CSQLiteMDS::GetVideo(int32_t id, CVideoItem& video) {
 }
 
 int CSQLiteMDS::GetTVShow(int32_t id, CTVItem& show) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -150,7 +144,6 @@ int CSQLiteMDS::GetTVShow(int32_t id, CTVItem& show) {
 }
 
 int32_t CSQLiteMDS::GetMediaItemType(int32_t id) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -164,7 +157,6 @@ int32_t CSQLiteMDS::GetMediaItemType(int32_t id) {
 }
 
 int CSQLiteMDS::GetMediaItem(int32_t id, std::unique_ptr<CMediaItem>& out) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     out.reset();
     switch (GetMediaItemType(id)) {
         case kMediaMusic: {
@@ -223,7 +215,6 @@ bool CSQLiteMDS::HasMediaItems(int32_t mediaType) {
         default:
             return false;
     }
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
@@ -235,45 +226,74 @@ bool CSQLiteMDS::HasMediaItems(int32_t mediaType) {
     }
 }
 
+namespace {
+
+// The rows of one kind that hold every word, by the search index: ids of `table` (the
+// subquery is read as a list of ids).
+std::string IndexedIds(int32_t type, const std::string& match) {
+    return FormatSql("(SELECT rowid - %lld FROM %s WHERE %s MATCH '%s' AND rowid BETWEEN %lld AND "
+                     "%lld)",
+                     static_cast<long long>(SearchIndexRowId(type, 0)), kSearchIndexTable,
+                     kSearchIndexTable, EscapeQuotes(match).c_str(),
+                     static_cast<long long>(SearchIndexRowId(type, 0)),
+                     static_cast<long long>(SearchIndexRowId(type + 1, 0) - 1));
+}
+
+bool HasSearchIndex(CppSQLiteConnection& connection) {
+    CppSQLiteCursor cursor = connection.ExecQuery(
+        FormatSql("SELECT 1 FROM sqlite_master WHERE name = '%s';", kSearchIndexTable));
+    return !cursor.Eof();
+}
+
+}  // namespace
+
 int CSQLiteMDS::Search(MediaItemList& out, const std::string& text, int32_t start, int32_t count) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     out.clear();
     if (start < 0) start = 0;
     std::string words = NormalizeSearchText(text);
-    const std::string nameClause = BuildFoldedSearchClause("name", words);
-    const std::string titleClause = BuildFoldedSearchClause("title", words);
     const std::string nameRank = BuildSearchRank("name", words);
     const std::string titleRank = BuildSearchRank("title", words);
+    const std::string nameClause = BuildFoldedSearchClause("name", words);
+    const std::string titleClause = BuildFoldedSearchClause("title", words);
+    const std::string match = BuildSearchIndexMatch(words);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
         PrepareSearchFunctions(connection);
-        connection.ExecDML(
-            "create temp table search_results(id INTEGER, type INTEGER, name VARCHAR(256), "
-            "sort_name VARCHAR(256), rank INTEGER);");
-        const char* nameInsert =
-            "INSERT INTO search_results(id, type, name, sort_name, rank) SELECT -1, %d, name, "
-            "sort_name, %s FROM %s WHERE %s;";
+        // The index names the rows that hold its words, and the clause still decides: the
+        // index only spares reading the rows that cannot match, so both ways give the same
+        // rows in the same order.
+        const bool indexed = !match.empty() && m_useSearchIndex && HasSearchIndex(connection);
+        auto where = [&](int32_t type, const std::string& clause, const std::string& idColumn) {
+            if (!indexed) return clause;
+            return idColumn + " IN " + IndexedIds(type, match) + " AND " + clause;
+        };
+        // One statement, ordered and cut to the page as it is read, so that only the rows of
+        // the page are kept, however many match. `found` (the row's own id) orders rows alike
+        // in every other column.
+        const char* const names =
+            "SELECT -1 AS id, %d AS type, name, sort_name, %s AS rank, id AS found FROM %s "
+            "WHERE %s";
+        std::string query = "SELECT id, type, name FROM (";
         for (const auto& [type, table] :
              {std::pair{kMediaGenre, "audio_genres"}, std::pair{kMediaArtist, "audio_artists"},
               std::pair{kMediaAlbum, "audio_albums"}}) {
-            connection.ExecDML(
-                FormatSql(nameInsert, type, nameRank.c_str(), table, nameClause.c_str()));
+            query += FormatSql(names, type, nameRank.c_str(), table,
+                               where(type, nameClause, std::string(table) + ".id").c_str());
+            query += " UNION ALL ";
         }
-        connection.ExecDML(
-            FormatSql("INSERT INTO search_results(id, type, name, sort_name, rank) SELECT id, %d, "
-                      "title, sort_title, %s FROM audio_tracks WHERE %s;",
-                      kMediaMusic, titleRank.c_str(), titleClause.c_str()));
-        connection.ExecDML(FormatSql(
-            "INSERT INTO search_results(id, type, name, sort_name, rank) SELECT id, %d, name, "
-            "name, %s FROM playlists WHERE %s AND folder = 0;",
-            kMediaPlaylist, nameRank.c_str(), nameClause.c_str()));
-        connection.ExecDML(FormatSql(
-            "INSERT INTO search_results(id, type, name, sort_name, rank) SELECT -1, %d, name, "
-            "name, %s FROM playlists WHERE %s AND folder = 1;",
-            kMediaPlaylistFolder, nameRank.c_str(), nameClause.c_str()));
-        std::string query = "SELECT * FROM search_results ORDER BY rank, sort_name, name, type";
-        if (start != 0 || count != -1) query += FormatSql(" LIMIT %d,%d;", start, count);
+        query += FormatSql(
+            "SELECT id, %d, title, sort_title, %s, id FROM audio_tracks WHERE %s UNION ALL ",
+            kMediaMusic, titleRank.c_str(), where(kMediaMusic, titleClause, "audio_tracks.id").c_str());
+        query += FormatSql(
+            "SELECT id, %d, name, name, %s, id FROM playlists WHERE %s AND folder = 0 UNION ALL ",
+            kMediaPlaylist, nameRank.c_str(), where(kMediaPlaylist, nameClause, "playlists.id").c_str());
+        query += FormatSql("SELECT -1, %d, name, name, %s, id FROM playlists WHERE %s AND folder = 1",
+                           kMediaPlaylistFolder, nameRank.c_str(),
+                           where(kMediaPlaylistFolder, nameClause, "playlists.id").c_str());
+        query += ") ORDER BY rank, sort_name, name, type, found";
+        if (start != 0 || count != -1) query += FormatSql(" LIMIT %d,%d", start, count);
+        query += ";";
         CppSQLiteCursor cursor = connection.ExecQuery(query);
         while (!cursor.Eof()) {
             auto item = std::make_unique<CMediaItem>();
@@ -284,7 +304,6 @@ int CSQLiteMDS::Search(MediaItemList& out, const std::string& text, int32_t star
             cursor.NextRow();
         }
         cursor.Finalize();
-        connection.ExecDML("drop table search_results;");
         return 0;
     } catch (const CppSQLiteException& e) {
         LogError(FormatSql("Error searching audio (%s): ", text.c_str()), e);

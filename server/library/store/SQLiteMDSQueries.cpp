@@ -44,7 +44,6 @@ int32_t ToInt32(const std::string& text) {
 }  // namespace
 
 int32_t CSQLiteMDS::GetTotalCountFromQuery(const std::string& query) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     std::string counting = MakeCountQuery(query);
     if (counting.empty()) return -1;
     try {
@@ -60,7 +59,6 @@ int32_t CSQLiteMDS::GetTotalCountFromQuery(const std::string& query) {
 
 int CSQLiteMDS::FillStringArray(StringArray& out, std::string query, int column, int32_t start,
                                 int32_t count, int32_t* total) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     out.clear();
     if (query.empty()) return -1;
     bool limited = ApplyPaging(query, start, count);
@@ -84,7 +82,6 @@ int CSQLiteMDS::FillStringArray(StringArray& out, std::string query, int column,
 
 int CSQLiteMDS::FillResultArrayFromQuery(MediaItemList& out, int32_t mediaType, std::string query,
                                          int32_t start, int32_t count, int32_t* total) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     out.clear();
     if (query.empty()) return -1;
     bool limited = ApplyPaging(query, start, count);

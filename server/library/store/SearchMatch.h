@@ -6,8 +6,10 @@
 // (letters compared as SQL's LIKE does), then names that match only once folded. Statements
 // that use these clauses run on a connection prepared with PrepareSearchFunctions.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantor {
 
@@ -29,5 +31,20 @@ std::string BuildFoldedSearchClause(std::string_view column, const std::string& 
 
 // An SQL expression giving each matching row its rank (0, 1 or 2, as described above).
 std::string BuildSearchRank(std::string_view column, const std::string& text);
+
+// The search index: an FTS5 table of trigrams over SearchKey of every searchable name and
+// title, so that a search reads the rows that contain its words instead of every row. It
+// keeps no text of its own; a row's id is its kind (the media type) times 2^32 plus the
+// id of the row it stands for.
+constexpr const char* kSearchIndexTable = "search_index";
+int64_t SearchIndexRowId(int32_t mediaType, int64_t id);
+// The statements that (re)build the index from the tables, on a connection prepared with
+// PrepareSearchFunctions.
+std::vector<std::string> SearchIndexStatements();
+// The MATCH text that finds the rows holding every word of a normalised search text that
+// the index knows: words of three characters or more (trigrams) without "%" or "_" (LIKE
+// patterns). "" when there is none. The rows it finds are a superset of the matches, to be
+// checked by the search clause.
+std::string BuildSearchIndexMatch(const std::string& text);
 
 }  // namespace vantor

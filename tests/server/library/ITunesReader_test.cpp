@@ -1,12 +1,17 @@
 #include "server/core/ConfigStore.h"
 #include "server/library/MediaReader.h"
+#include "server/library/readers/common/FileWindow.h"
 #include "server/library/readers/itunes/ITunesMediaReader.h"
 #include "tests/server/library/LibraryTestSupport.h"
 #include "tests/server/library/ReaderTestSupport.h"
 
 #include "protocol/MediaItem.h"
 
+#include "tools/itunes-gen/ITunesLibraryWriter.h"
+
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace vantor {
 namespace {
@@ -124,6 +129,72 @@ TEST(ITunesReader, EmptyAndMissingFiles) {
                                 "file:\r\n\t/nonexistent-folder-for-vantor/"));
         EXPECT_TRUE(f.owner.items.empty());
     }
+}
+
+size_t PlaylistNodes(const CPlaylistItem& playlist) {
+    size_t count = 1;
+    for (const auto& child : playlist.children) {
+        count += PlaylistNodes(static_cast<const CPlaylistItem&>(*child));
+    }
+    return count;
+}
+
+// The file is read in blocks: dictionaries and the long item list of the "Library" playlist
+// straddle block ends, and the reader must still see every entry once.
+TEST(ITunesReader, GeneratedLibraryLargerThanABlock) {
+    test::TempFolder folder;
+    tools::ITunesLibraryOptions options;
+    options.tracks = 2500;
+    tools::ITunesLibraryCounts counts;
+    const std::string path = folder.File("library.xml");
+    ASSERT_TRUE(tools::WriteITunesLibraryFile(options, path, &counts));
+    ASSERT_GT(std::filesystem::file_size(path), 3 * CFileWindow::kBlockSize);
+
+    ReaderFixture f(path);
+    ASSERT_EQ(f.reader.Read(), 0);
+    EXPECT_EQ(f.owner.NamesOfType(kMediaMusic).size(), static_cast<size_t>(counts.music));
+    EXPECT_EQ(f.owner.NamesOfType(kMediaVideo).size(), static_cast<size_t>(counts.videos));
+    EXPECT_EQ(f.owner.NamesOfType(kMediaTV).size(), static_cast<size_t>(counts.tvShows));
+    size_t playlists = 0;
+    for (const auto& item : f.owner.items) {
+        if (item->mediaType == kMediaPlaylist) {
+            playlists += PlaylistNodes(static_cast<const CPlaylistItem&>(*item));
+        }
+    }
+    EXPECT_EQ(playlists, static_cast<size_t>(counts.playlists));
+    EXPECT_NE(f.owner.Find<CPlaylistItem>("Music"), nullptr);  // right after the long list
+}
+
+TEST(FileWindow, FindsAcrossBlocksAndHoldsOnlyWhatIsKept) {
+    test::TempFolder folder;
+    const std::string path = folder.File("big.txt");
+    const size_t block = CFileWindow::kBlockSize;
+    std::string text(4 * block, '.');
+    text.replace(block - 3, 6, "NEEDLE");      // across the first block's end
+    text.replace(2 * block + 10, 6, "NEEDLE");
+    std::ofstream(path, std::ios::binary) << text;
+
+    CFileWindow window(3 * block);
+    ASSERT_TRUE(window.Open(path));
+    EXPECT_EQ(window.FileSize(), text.size());
+    EXPECT_EQ(window.Find("NEEDLE", 0), block - 3);
+    EXPECT_EQ(window.Text(block - 3, block + 3), "NEEDLE");
+    // Not before the limit; found past it without one.
+    EXPECT_EQ(window.Find("NEEDLE", block, false, 2 * block + 15), CFileWindow::npos);
+    EXPECT_EQ(window.Find("NEEDLE", block, false, 2 * block + 16), 2 * block + 10);
+    // Nothing discarded since the start: a search past three blocks stops at the window's
+    // limit instead of holding the rest of the file.
+    EXPECT_EQ(window.Find("missing", 0), CFileWindow::npos);
+    EXPECT_TRUE(window.Truncated());
+    EXPECT_EQ(window.End(), 3 * block);
+
+    CFileWindow skipping(2 * block);
+    ASSERT_TRUE(skipping.Open(path));
+    EXPECT_EQ(skipping.Find("missing", 0, true), CFileWindow::npos);
+    EXPECT_FALSE(skipping.Truncated());
+    EXPECT_TRUE(skipping.AtEndOfFile());
+    EXPECT_EQ(skipping.End(), text.size());
+    EXPECT_FALSE(CFileWindow().Open(folder.Path()));
 }
 
 TEST(ITunesReader, DefaultPathIsStoredOnce) {

@@ -87,7 +87,16 @@ TEST(ITunesText, SignificantSizeIgnoresPlayLines) {
         {base + "<key>Play Count</key><integer>3</integer>", static_cast<int64_t>(base.size())},
         {base + "\t<key>Player</key><string>p</string>\n", static_cast<int64_t>(base.size() + 37)},
         {base + "\t<string><key>Play </key></string>\n", static_cast<int64_t>(base.size() + 35)}};
-    for (const Case& c : cases) EXPECT_EQ(itunes::SignificantSize(c.text), c.size);
+    for (const Case& c : cases) {
+        EXPECT_EQ(itunes::SignificantSize(c.text), c.size);
+        // A file is fed in blocks: any cut must give the same size.
+        for (size_t cut = 0; cut <= c.text.size(); ++cut) {
+            itunes::CSignificantSizeCounter counter;
+            counter.Feed(std::string_view(c.text).substr(0, cut));
+            counter.Feed(std::string_view(c.text).substr(cut));
+            EXPECT_EQ(counter.Size(), c.size) << "cut at " << cut;
+        }
+    }
 }
 
 }  // namespace

@@ -59,7 +59,8 @@ TEST(SQLiteMDSStore, CreatesTheSchemaStatementByStatement) {
     EXPECT_EQ(f.Rows("select lastUpdated, libVersion from info;"),
               (std::vector<std::string>{"0|3.1"}));
 
-    // No index before a fill ends; the sixteen afterwards, in order.
+    // No index before a fill ends; the sixteen afterwards, in order, then the ones that let
+    // listings and lookups by album, artist, genre, path and parent skip the scan.
     f.Fill({Track("a", "b", "c", "d")});
     const std::vector<std::string> indexes = {
         "audio_genre_names|audio_genres|(name)",
@@ -78,10 +79,31 @@ TEST(SQLiteMDSStore, CreatesTheSchemaStatementByStatement) {
         "audio_ab_b|audio_artist_albums|(album)",
         "playlist_names|playlists|(name)",
         "radio_names|radio_stations|(name)",
+        "audio_track_albums|audio_tracks|(album)",
+        "audio_track_artists|audio_tracks|(artist)",
+        "audio_track_genres|audio_tracks|(genre)",
+        "audio_track_paths|audio_tracks|(path)",
+        "video_genre_ids|videos|(genre)",
+        "tv_show_series|tv_shows|(series)",
+        "playlist_parents|playlists|(parent)",
+        "radio_parents|radio_stations|(parent)",
     };
     EXPECT_EQ(f.Rows("select name, tbl_name, substr(sql, instr(sql, '(')) from sqlite_master "
                      "where type = 'index' order by rowid;"),
               indexes);
+    auto plan = [&f](const std::string& query) {
+        std::string text;
+        for (const std::string& row : f.Rows("explain query plan " + query)) text += row + "\n";
+        return text;
+    };
+    EXPECT_NE(plan("SELECT id, title FROM audio_tracks WHERE album = 1 AND artist = 2 ORDER BY "
+                   "tracknum, sort_title").find("USING INDEX audio_track_"),
+              std::string::npos);
+    EXPECT_NE(plan("SELECT audio_tracks.id FROM audio_tracks, audio_artists, audio_albums WHERE "
+                   "audio_tracks.path = 'x' AND audio_artists.id = audio_tracks.artist AND "
+                   "audio_albums.id = audio_tracks.album;")
+                  .find("USING INDEX audio_track_paths"),
+              std::string::npos);
 }
 
 TEST(SQLiteMDSStore, ApostrophesAreStoredIntact) {

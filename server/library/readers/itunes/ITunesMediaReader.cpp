@@ -7,10 +7,10 @@
 #include "server/core/ConfigStore.h"
 #include "server/core/Logger.h"
 #include "server/library/ReaderRoutines.h"
+#include "server/library/readers/common/FileWindow.h"
 #include "server/library/readers/itunes/ITunesText.h"
 #include "server/library/store/TextFolding.h"
 
-#include <fstream>
 
 namespace vantor {
 
@@ -18,17 +18,21 @@ namespace {
 
 constexpr char kSeparator = '/';
 
-// One read into a string of the file's size: libraries run to hundreds of megabytes.
-bool ReadWholeFile(const std::string& path, std::string& text) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) return false;
-    std::streamoff size = file.tellg();
-    if (size < 0) return false;
-    text.resize(static_cast<size_t>(size));
-    file.seekg(0);
-    file.read(text.data(), size);
-    text.resize(static_cast<size_t>(file.gcount()));
-    return true;
+constexpr std::string_view kPlaylistsKey = "<key>Playlists</key>";
+
+// The significant size of the file, read in blocks; -1 when it cannot be read.
+int64_t SignificantSizeOfFile(const std::string& path) {
+    CFileWindow file;
+    if (!file.Open(path)) return -1;
+    itunes::CSignificantSizeCounter counter;
+    uint64_t done = 0;
+    while (!file.AtEndOfFile()) {
+        const uint64_t end = file.ReadUpTo(done + CFileWindow::kBlockSize);
+        counter.Feed(file.Text(done, end));
+        file.Discard(end);
+        done = end;
+    }
+    return counter.Size();
 }
 
 std::string FolderOf(const std::string& path) {
@@ -84,9 +88,9 @@ void CITunesMediaReader::StartMonitor() {
 }
 
 void CITunesMediaReader::CheckForChange() {
-    std::string text;
-    if (!ReadWholeFile(Path(), text)) return;
-    if (itunes::SignificantSize(text) != m_significantSize.load()) {
+    const int64_t size = SignificantSizeOfFile(Path());
+    if (size < 0) return;
+    if (size != m_significantSize.load()) {
         IMediaReaderOwner* owner = Owner();
         if (owner != nullptr) owner->StartUpdate();
     }
@@ -105,38 +109,49 @@ int CITunesMediaReader::Read() {
         if (changed) StartMonitor();
     }
     std::string path = Path();
-    std::string text;
-    if (!ReadWholeFile(path, text)) {
+    const int64_t significantSize = SignificantSizeOfFile(path);
+    CFileWindow file;
+    if (significantSize < 0 || !file.Open(path)) {
         m_logger.LogCritical("ERROR: Unable to open CITunesMediaReader XML file:\r\n\t%s",
                              path.c_str());
         return 1;
     }
     m_logger.LogDetailed("Reading iTunes XML file: %s", path.c_str());
-    m_significantSize.store(itunes::SignificantSize(text));
-    Parse(text);
+    m_significantSize.store(significantSize);
+    Parse(file);
+    if (file.Truncated()) {
+        m_logger.LogNormal("iTunes XML file: an entry longer than %d MiB was cut short: %s",
+                           static_cast<int>(CFileWindow::kDefaultMaxWindow >> 20), path.c_str());
+    }
     return 0;
 }
 
-void CITunesMediaReader::Parse(const std::string& text) {
-    size_t tracksKey = text.find("<key>Tracks</key>");
-    if (tracksKey == std::string::npos || text.find("<dict>") == std::string::npos) return;
-    // Some libraries have no playlists at all: the tracks then run to the end of the file.
-    size_t playlistsKey = text.find("<key>Playlists</key>", tracksKey);
-    size_t sectionEnd = playlistsKey == std::string::npos ? text.size() : playlistsKey;
-    std::string_view section = std::string_view(text).substr(0, sectionEnd);
-
-    size_t pos = tracksKey;
+// The file is read front to back once; only the entry being read is held.
+void CITunesMediaReader::Parse(CFileWindow& file) {
+    constexpr uint64_t npos = CFileWindow::npos;
+    const uint64_t tracksKey = file.Find("<key>Tracks</key>", 0, true);
+    if (tracksKey == npos) return;
+    // The track section runs from the tracks key to the playlists key; some libraries have
+    // no playlists at all, and their tracks run to the end of the file.
+    uint64_t playlistsKey = npos;
+    uint64_t pos = tracksKey;
     while (!IsStopping()) {
-        size_t open = section.find("<dict>", pos);
-        if (open == std::string_view::npos) break;
-        size_t close = section.find("</dict>", open);
-        if (close == std::string_view::npos) close = section.size();
-        ReadTrack(section.substr(open + 6, close - open - 6));
+        file.Discard(pos);
+        const uint64_t open = file.Find("<dict>", pos);
+        if (open == npos) break;
+        playlistsKey = file.Find(kPlaylistsKey, pos, false, open);
+        if (playlistsKey != npos) break;
+        uint64_t close = file.Find("</dict>", open);
+        // A dictionary cut off by the playlists key (or the end) ends there.
+        playlistsKey = file.Find(kPlaylistsKey, open, false, close);
+        if (playlistsKey != npos) close = playlistsKey;
+        ReadTrack(file.Text(open + 6, close == npos ? file.End() : close));
+        if (close == npos || close == playlistsKey) break;
         pos = close;
     }
     m_playlists.clear();
-    if (playlistsKey != std::string::npos && !IsStopping()) {
-        ReadPlaylists(std::string_view(text).substr(playlistsKey));
+    if (playlistsKey != npos && !IsStopping()) {
+        ReadPlaylists(file, playlistsKey);
         AddPlaylistTree();
     }
 }
@@ -193,25 +208,28 @@ void CITunesMediaReader::ReadTrack(std::string_view raw) {
     owner->AddItem(track);
 }
 
-void CITunesMediaReader::ReadPlaylists(std::string_view section) {
-    size_t pos = 0;
+void CITunesMediaReader::ReadPlaylists(CFileWindow& file, uint64_t section) {
+    constexpr uint64_t npos = CFileWindow::npos;
+    uint64_t pos = section;
     while (!IsStopping()) {
-        size_t open = section.find("<dict>", pos);
-        if (open == std::string_view::npos) break;
-        size_t close = section.find("</dict>", open);
-        size_t array = section.find("<array>", open);
-        size_t end = 0;
-        if (array != std::string_view::npos && (close == std::string_view::npos || array < close)) {
-            // The entry lists its items: it ends after them.
-            size_t arrayEnd = section.find("</array>", array);
-            end = arrayEnd == std::string_view::npos ? section.size() : arrayEnd + 8;
+        const uint64_t open = file.Find("<dict>", pos, true);
+        if (open == npos) break;
+        const uint64_t close = file.Find("</dict>", open);
+        const uint64_t array = file.Find("<array>", open, false, close);
+        std::string entry;
+        if (array != npos) {
+            // The entry lists its items and ends after them. The items are not read: only
+            // what comes before them is kept, and the list is skipped without holding it.
+            entry = DecodeDictionary(file.Text(open, array));
+            const uint64_t arrayEnd = file.Find("</array>", array, true);
+            pos = arrayEnd == npos ? file.End() : arrayEnd + 8;
         } else {
             // No items of its own (folders, empty and smart playlists): its own dictionary
             // ends it, not the array that closes the playlist list.
-            end = close == std::string_view::npos ? section.size() : close + 7;
+            pos = close == npos ? file.End() : close + 7;
+            entry = DecodeDictionary(file.Text(open, pos));
         }
-        std::string entry = DecodeDictionary(section.substr(open, end - open));
-        pos = end;
+        file.Discard(pos);
         auto node = std::make_unique<PlaylistNode>();
         node->name = itunes::GetValue(entry, "Name");
         if (node->name.empty()) continue;

@@ -14,6 +14,7 @@
 namespace vantor {
 
 class CConfigStore;
+class CFileWindow;
 class CLogger;
 
 // The library reader for iTunes: reads the library property list that iTunes keeps beside
@@ -49,9 +50,9 @@ public:
     static void BuildPlaylistTree(std::vector<std::unique_ptr<PlaylistNode>>& nodes);
 
 private:
-    void Parse(const std::string& text);
+    void Parse(CFileWindow& file);
     void ReadTrack(std::string_view dict);
-    void ReadPlaylists(std::string_view section);
+    void ReadPlaylists(CFileWindow& file, uint64_t section);
     void AddPlaylistTree();
     void StartMonitor();
 

@@ -59,17 +59,51 @@ std::string LocationToPath(std::string_view location, char separator) {
 }
 
 int64_t SignificantSize(std::string_view text) {
-    int64_t played = 0;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        end = end == std::string_view::npos ? text.size() : end + 1;
-        size_t first = pos;
-        while (first < end && (text[first] == ' ' || text[first] == '\t')) ++first;
-        if (text.compare(first, 10, "<key>Play ") == 0) played += static_cast<int64_t>(end - pos);
-        pos = end;
+    CSignificantSizeCounter counter;
+    counter.Feed(text);
+    return counter.Size();
+}
+
+namespace {
+constexpr std::string_view kPlayKey = "<key>Play ";
+}  // namespace
+
+void CSignificantSizeCounter::Feed(std::string_view piece) {
+    m_total += static_cast<int64_t>(piece.size());
+    size_t i = 0;
+    while (i < piece.size()) {
+        if (m_line == Line::kPlay || m_line == Line::kOther) {
+            // Decided: only the line's end matters now.
+            const size_t newline = piece.find('\n', i);
+            const size_t end = newline == std::string_view::npos ? piece.size() : newline + 1;
+            m_lineLength += static_cast<int64_t>(end - i);
+            i = end;
+            if (newline != std::string_view::npos) EndLine();
+            continue;
+        }
+        const char c = piece[i++];
+        ++m_lineLength;
+        if (m_line == Line::kIndent && (c == ' ' || c == '\t')) continue;
+        m_line = Line::kMatching;
+        if (c == kPlayKey[m_matched]) {
+            if (++m_matched == kPlayKey.size()) m_line = Line::kPlay;
+        } else {
+            m_line = Line::kOther;
+            if (c == '\n') EndLine();
+        }
     }
-    return static_cast<int64_t>(text.size()) - played;
+}
+
+void CSignificantSizeCounter::EndLine() {
+    if (m_line == Line::kPlay) m_played += m_lineLength;
+    m_lineLength = 0;
+    m_line = Line::kIndent;
+    m_matched = 0;
+}
+
+int64_t CSignificantSizeCounter::Size() const {
+    // A last line without a line end counts like any other.
+    return m_total - m_played - (m_line == Line::kPlay ? m_lineLength : 0);
 }
 
 }  // namespace vantor::itunes

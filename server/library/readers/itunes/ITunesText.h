@@ -27,4 +27,21 @@ std::string LocationToPath(std::string_view location, char separator);
 // does not look like a library change.
 int64_t SignificantSize(std::string_view text);
 
+// SignificantSize of a text fed in pieces of any size, as a file is read.
+class CSignificantSizeCounter {
+public:
+    void Feed(std::string_view piece);
+    int64_t Size() const;
+
+private:
+    enum class Line { kIndent, kMatching, kPlay, kOther };
+    void EndLine();
+
+    int64_t m_total = 0;
+    int64_t m_played = 0;
+    int64_t m_lineLength = 0;  // of the line being read, so far
+    Line m_line = Line::kIndent;
+    size_t m_matched = 0;  // characters of the play key matched at the line's start
+};
+
 }  // namespace vantor::itunes

@@ -1,0 +1,171 @@
+// The media library under load while it is rebuilt, against the real QRM (simulated
+// player, a generated iTunes library of 100,000 tracks) on loopback: once the first import
+// is done, 20 XML clients browse (a 50-row page of artists, one album) and search (one and
+// two words) one request after the other, while a library update imports the whole file
+// again. Every request must be answered; the latency of each kind and the server's resident
+// memory (sampled every 100 ms) are printed.
+//
+//   vantor_library_load_bench [--tracks N] [--seconds S]   (default 100000 and 30)
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/BenchSupport.h"
+#include "tests/integration/WebHttpClient.h"
+#include "tests/support/QrmProcess.h"
+#include "tests/support/TestClients.h"
+#include "tools/itunes-gen/ITunesLibraryWriter.h"
+
+namespace {
+
+using namespace vantor;
+using bench::Percentile;
+using bench::ProcStatus;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kClients = 20;
+
+struct Kind {
+    const char* label;
+    std::string body;  // the request without its id
+    const char* name;
+};
+
+std::vector<Kind> Kinds() {
+    const std::string page = "<start>0</start><count>50</count>";
+    return {
+        {"artists page", "<path>\\Music\\Artists</path>" + page, "BrowseLibraryRequest"},
+        // Albums are named by the generator after their number: this one exists.
+        {"one album", "<path>\\Music\\Albums\\Love Velvet 900</path>" + page,
+         "BrowseLibraryRequest"},
+        {"search, one word", "<any>night</any>" + page, "MediaSearchRequest"},
+        {"search, two words", "<any>night love</any>" + page, "MediaSearchRequest"},
+    };
+}
+
+struct Results {
+    std::mutex lock;
+    std::vector<std::vector<double>> latenciesMs;
+    int64_t unanswered = 0;
+};
+
+void Client(int port, int index, Clock::time_point end, Results& results) {
+    const std::vector<Kind> kinds = Kinds();
+    std::vector<std::vector<double>> mine(kinds.size());
+    int64_t unanswered = 0;
+    test::CXmlTestClient client;
+    if (!client.Connect(port)) unanswered = 1;
+    int64_t id = static_cast<int64_t>(index) * 1000000;
+    for (size_t turn = static_cast<size_t>(index); client.IsConnected() && Clock::now() < end;
+         ++turn) {
+        const Kind& kind = kinds[turn % kinds.size()];
+        const std::string idText = "<requestId>" + std::to_string(++id) + "</requestId>";
+        const auto start = Clock::now();
+        if (!client.SendDocument("<" + std::string(kind.name) + ">" + idText + kind.body + "</" +
+                                 kind.name + ">")) {
+            ++unanswered;
+            break;
+        }
+        bool answered = false;
+        while (auto doc = client.ReadDocument(30000)) {
+            if (doc->find(idText) != std::string::npos) {
+                answered = true;
+                break;
+            }
+        }
+        if (!answered) {
+            ++unanswered;
+            break;
+        }
+        mine[turn % kinds.size()].push_back(
+            std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::lock_guard guard(results.lock);
+    for (size_t k = 0; k < mine.size(); ++k) {
+        results.latenciesMs[k].insert(results.latenciesMs[k].end(), mine[k].begin(), mine[k].end());
+    }
+    results.unanswered += unanswered;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int tracks = 100000;
+    int seconds = 30;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--tracks") == 0) tracks = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--seconds") == 0) seconds = std::atoi(argv[i + 1]);
+    }
+    test::CQrmProcess qrm;
+    const std::string library = qrm.DataDir() + "library.xml";
+    tools::ITunesLibraryOptions options;
+    options.tracks = tracks;
+    if (!tools::WriteITunesLibraryFile(options, library)) return 1;
+    qrm.SetConfig("SimulatedPlayer", "true");
+    qrm.SetConfig("PlayerType", "iTunes");
+    qrm.SetConfig("Paths\\iTunesXML", library);
+    if (!qrm.Start()) {
+        std::fprintf(stderr, "QRM did not start:\n%s\n", qrm.StdioText().c_str());
+        return 1;
+    }
+    if (!test::WaitForFirstLibraryUpdate(qrm.HttpPort(), 600000)) {
+        std::fprintf(stderr, "the library was not indexed\n");
+        return 1;
+    }
+    const long before = ProcStatus(qrm.Pid(), "VmRSS");
+
+    Results results;
+    results.latenciesMs.resize(Kinds().size());
+    const auto end = Clock::now() + std::chrono::seconds(seconds);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kClients; ++i) {
+        threads.emplace_back(Client, qrm.XmlPort(), i, end, std::ref(results));
+    }
+    // The update starts once the clients are busy.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    test::CXmlTestClient updater;
+    const auto updateStart = Clock::now();
+    if (!updater.Connect(qrm.XmlPort()) ||
+        !updater.SendDocument("<UpdateMediaLibraryRequest><requestId>1</requestId>"
+                              "</UpdateMediaLibraryRequest>")) {
+        std::fprintf(stderr, "the update was not asked for\n");
+    }
+    long lowest = before;
+    long highest = before;
+    while (Clock::now() < end) {
+        const long rss = ProcStatus(qrm.Pid(), "VmRSS");
+        lowest = std::min(lowest, rss);
+        highest = std::max(highest, rss);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    for (auto& thread : threads) thread.join();
+    const long peak = ProcStatus(qrm.Pid(), "VmHWM");
+    qrm.Stop();
+
+    std::printf("%d tracks, %d clients for %d s; a library update asked for after 2 s "
+                "(%.0f s into the run)\n\n",
+                tracks, kClients, seconds,
+                std::chrono::duration<double>(updateStart - (end - std::chrono::seconds(seconds)))
+                    .count());
+    std::printf("| Request | answered | p50 | p99 | slowest |\n|---|---|---|---|---|\n");
+    const std::vector<Kind> kinds = Kinds();
+    for (size_t k = 0; k < kinds.size(); ++k) {
+        const auto& values = results.latenciesMs[k];
+        std::printf("| %s | %zu | %.1f ms | %.1f ms | %.1f ms |\n", kinds[k].label, values.size(),
+                    Percentile(values, 0.5), Percentile(values, 0.99),
+                    values.empty() ? 0.0 : *std::max_element(values.begin(), values.end()));
+    }
+    std::printf("\nunanswered: %lld\n", static_cast<long long>(results.unanswered));
+    std::printf("server resident memory: %ld MiB before, %ld to %ld MiB during, peak %ld MiB\n",
+                before / 1024, lowest / 1024, highest / 1024, peak / 1024);
+    return results.unanswered == 0 ? 0 : 1;
+}
