@@ -42,6 +42,7 @@ void WriteFields(std::string& out, const CMediaItemBody& body) {
     WriteTextIfSet(out, "album", body.album);
     WriteTextIfSet(out, "title", body.title);
     WriteElement(out, "path", body.path);
+    WriteTextIfSet(out, "trackNumber", body.trackNumber);
 }
 
 void ReadFields(const std::string& doc, CMediaItemBody& body) {
@@ -51,6 +52,7 @@ void ReadFields(const std::string& doc, CMediaItemBody& body) {
     body.album = GetElementText(doc, "album");
     body.title = GetElementText(doc, "title");
     body.path = GetElementText(doc, "path");
+    body.trackNumber = GetElementText(doc, "trackNumber");
 }
 
 void WriteFields(std::string& out, const CNameQuery& body) {

@@ -29,6 +29,7 @@ struct CMediaItemBody {
     std::string album;
     std::string title;
     std::string path;
+    std::string trackNumber;  // "07" style; written only when the library has one
     bool operator==(const CMediaItemBody&) const = default;
 };
 

@@ -13,7 +13,7 @@ std::unique_ptr<CMessage> Make(int32_t typeId) {
 // Types without a body: their kind follows from the pairing of ids.
 std::unique_ptr<CMessage> MakeBodyless(int32_t id) {
     using namespace msg;
-    if (id == UnrecognizedRequest) return Make<CResponseMessage>(id);
+    if (id == UnrecognizedRequest || id == SavePlaylistResponse) return Make<CResponseMessage>(id);
     if (id == PlaylistChangedEvent || id == MediaLibraryChangedEvent) return Make<CMessage>(id);
     const bool lowRange = id < PressButtonRequest;
     const bool odd = id % 2 != 0;
@@ -95,6 +95,8 @@ std::unique_ptr<CMessage> CreateAnyMessage(int32_t typeId) {
             return Make<CEqPresetsResponse>(typeId);
         case SetEqPresetRequest:
             return Make<CEqPresetRequest>(typeId);
+        case SavePlaylistRequest:
+            return Make<CSavePlaylistRequest>(typeId);
         case GetEqResponse:
             return Make<CEqResponse>(typeId);
         case SetEqRequest:

@@ -143,6 +143,8 @@ constexpr std::array<std::string_view, msg::kTypeCount> kTypeNames = {
     "RemoveMediaReaderRequest",
     "RemoveMediaReaderResponse",
     "MediaLibraryChangedEvent",
+    "SavePlaylistRequest",
+    "SavePlaylistResponse",
 };
 
 constexpr std::array<std::string_view, kMediaTypeCount> kMediaTypeNames = {

@@ -148,11 +148,21 @@ enum Type : int32_t {
     RemoveMediaReaderRequest = 134,
     RemoveMediaReaderResponse = 135,
     MediaLibraryChangedEvent = 136,
+    // Types added after the original 137; a peer that does not know them answers
+    // UnrecognizedRequest, as for any unknown name.
+    SavePlaylistRequest = 137,
+    SavePlaylistResponse = 138,
 };
 
-inline constexpr int32_t kTypeCount = 137;
+inline constexpr int32_t kTypeCount = 139;
 
-// Table name for 0..136, "" otherwise.
+// Whether the media library answers this type (the original library types, 104 to 136);
+// every other request goes to the player.
+inline constexpr bool IsLibraryType(int32_t typeId) {
+    return typeId >= GetMediaItemRequest && typeId <= MediaLibraryChangedEvent;
+}
+
+// Table name for 0..kTypeCount-1, "" otherwise.
 std::string TypeNameFromId(int32_t id);
 // Exact, case-sensitive lookup; 0 (Undefined) when absent.
 int32_t TypeIdFromName(std::string_view name);

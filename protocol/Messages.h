@@ -43,6 +43,7 @@
 //   SetTrackRatingRequest / GetTrackRatingResponse   CTrackRatingRequest / ...Response  rating
 //   GetEqPresetsResponse                             CEqPresetsResponse     presets
 //   SetEqPresetRequest                               CEqPresetRequest       preset
+//   SavePlaylistRequest                              CSavePlaylistRequest   name
 //   SetEqRequest / GetEqResponse / EqChangedEvent    CEqRequest / CEqResponse / CEqEvent
 //                                                    (CEqSettings: enabled, autoLoad, preamp,
 //                                                     bands[10])

@@ -128,6 +128,14 @@ void ReadFields(const std::string& doc, CPresetBody& body) {
     body.preset = GetElementText(doc, "preset");
 }
 
+void WriteFields(std::string& out, const CPlaylistNameBody& body) {
+    WriteElement(out, "name", body.name);
+}
+
+void ReadFields(const std::string& doc, CPlaylistNameBody& body) {
+    body.name = GetElementText(doc, "name");
+}
+
 namespace {
 
 std::string BandName(size_t index) {

@@ -94,6 +94,12 @@ struct CPresetBody {
     bool operator==(const CPresetBody&) const = default;
 };
 
+// The name under which the player keeps the current play list.
+struct CPlaylistNameBody {
+    std::string name;
+    bool operator==(const CPlaylistNameBody&) const = default;
+};
+
 struct CVideoModeBody {
     bool fullScreenEnabled = false;
     bool operator==(const CVideoModeBody&) const = default;
@@ -137,6 +143,8 @@ void WriteFields(std::string& out, const CPresetListBody& body);
 void ReadFields(const std::string& doc, CPresetListBody& body);
 void WriteFields(std::string& out, const CPresetBody& body);
 void ReadFields(const std::string& doc, CPresetBody& body);
+void WriteFields(std::string& out, const CPlaylistNameBody& body);
+void ReadFields(const std::string& doc, CPlaylistNameBody& body);
 // Always all ten bands, "band1" to "band10".
 void WriteFields(std::string& out, const CEqSettings& body);
 void ReadFields(const std::string& doc, CEqSettings& body);
@@ -175,6 +183,7 @@ using CTrackRatingRequest = TBodyMessage<CRequestMessage, CRatingBody>;
 using CTrackRatingResponse = TBodyMessage<CResponseMessage, CRatingBody>;
 using CEqPresetsResponse = TBodyMessage<CResponseMessage, CPresetListBody>;
 using CEqPresetRequest = TBodyMessage<CRequestMessage, CPresetBody>;
+using CSavePlaylistRequest = TBodyMessage<CRequestMessage, CPlaylistNameBody>;
 using CEqRequest = TBodyMessage<CRequestMessage, CEqSettings>;
 using CEqResponse = TBodyMessage<CResponseMessage, CEqSettings>;
 using CEqEvent = TBodyMessage<CMessage, CEqSettings>;

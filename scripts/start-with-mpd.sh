@@ -10,21 +10,35 @@
 # ALSA when there is a sound device, otherwise to a null output (playback still runs).
 # VANTOR_QRM names a QRM program to run instead of building one (tests use it).
 set -euo pipefail
+start_dir=$(pwd)
 cd "$(dirname "$0")/.."
 root=$(pwd)
+
+usage() { sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; }
+# One line saying what is wrong, then the usage; never a shell error.
+die_usage() { echo "start-with-mpd: $1" >&2; usage >&2; exit 2; }
 
 data_dir=${VANTOR_DATA_DIR:-${XDG_DATA_HOME:-$HOME/.local/share}/Quillmere/Vantor}
 music_dir=""
 build=1
 while (($#)); do
   case $1 in
-    --data-dir) data_dir=$2; shift 2 ;;
-    --music) music_dir=$2; shift 2 ;;
+    --data-dir|--music)
+      [[ $# -ge 2 && -n $2 && $2 != --* ]] || die_usage "$1 needs a folder"
+      if [[ $1 == --data-dir ]]; then data_dir=$2; else music_dir=$2; fi
+      shift 2 ;;
+    --data-dir=*) data_dir=${1#*=}; shift ;;
+    --music=*) music_dir=${1#*=}; shift ;;
     --no-build) build=0; shift ;;
-    -h|--help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
-    *) echo "start-with-mpd: unknown argument $1" >&2; exit 2 ;;
+    -h|--help) usage; exit 0 ;;
+    *) die_usage "unknown option $1" ;;
   esac
 done
+# Folders named on the command line are taken from where the script was started.
+absolute() { if [[ $1 == /* ]]; then printf '%s' "$1"; else printf '%s/%s' "$start_dir" "$1"; fi; }
+data_dir=$(absolute "$data_dir")
+[[ -z $music_dir ]] || music_dir=$(absolute "$music_dir")
+[[ -z $music_dir || -d $music_dir ]] || die_usage "the music folder $music_dir does not exist"
 data_dir=${data_dir%/}
 mpd_dir=$data_dir/mpd
 mkdir -p "$mpd_dir/playlists"
@@ -73,9 +87,21 @@ make_demo_music() {
       -metadata artist="$artist" -metadata album="$album" -metadata track="$track" \
       -metadata genre="$genre" "$file"
   done
+  # A cover per album, as most real albums have one.
+  local cover
+  for cover in "Tidewater/Slow Coast|0x1d5c7a|0x7fc8c0" "Lena Varga Trio/Night Shift|0x2b1f4f|0xd9826b" \
+    "Søren Åkesson/Kontur|0x103a2e|0xe2c35b"; do
+    IFS='|' read -r album c0 c1 <<<"$cover"
+    ffmpeg -v error -y -f lavfi -i "gradients=s=300x300:c0=$c0:c1=$c1:x0=0:y0=0:x1=300:y1=300:nb_colors=2" \
+      -frames:v 1 "$dir/$album/cover.jpg" || true
+  done
   touch "$dir/.complete"
 }
 
+if [[ -n $music_dir ]] && ! has_audio "$music_dir"; then
+  echo "start-with-mpd: $music_dir holds no audio files yet; the library stays empty until you" \
+    "add some and tap \"Rescan library\" in the phone remote (without --music you get demo tones)"
+fi
 if [[ -z $music_dir ]]; then
   user_music=${XDG_MUSIC_DIR:-$HOME/Music}
   if has_audio "$user_music"; then
@@ -141,6 +167,16 @@ else
     kill -0 "$mpd_pid" 2>/dev/null || { echo "start-with-mpd: mpd did not start, see $mpd_dir/log" >&2; exit 1; }
     sleep 0.1
   done
+fi
+
+# MPD keeps its database when its music folder changes: have it rescan then, and wait, so
+# that QRM reads the new library at once.
+folder_note=$mpd_dir/music-folder
+if [[ ! -f $folder_note || $(<"$folder_note") != "$music_dir" ]]; then
+  echo "start-with-mpd: scanning $music_dir"
+  mpc -q -w -h "$socket" update >/dev/null 2>&1 ||
+    echo "start-with-mpd: MPD could not rescan $music_dir, see $mpd_dir/log" >&2
+  printf '%s' "$music_dir" >"$folder_note"
 fi
 
 # Point QRM at the private MPD; other settings in QRM.config stay as they are.

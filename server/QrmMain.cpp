@@ -76,6 +76,19 @@ void PrintHelp() {
         "(key=value lines), the logs \"qrm.log\" and \"qrm_old.log\" and the library\n"
         "database. This run would use: %s\n"
         "\n"
+        "Player (key PlayerType in QRM.config): MPD, MPRIS (a desktop player on D-Bus),\n"
+        "Winamp, iTunes or WMP; without it QRM looks for a player itself (an MPD answering\n"
+        "at MPD\\Host, then an MPRIS player on the session bus).\n"
+        "  MPD\\Host                  MPD's socket path or host name (default 127.0.0.1)\n"
+        "  MPD\\Port                  MPD's TCP port (default 6600)\n"
+        "  MPD\\Password              MPD's password (default none)\n"
+        "  MPD\\MusicDirectory        MPD's music folder, when MPD is reached over TCP\n"
+        "  Paths\\Winamp              Winamp's folder\n"
+        "  Paths\\iTunesXML           iTunes' library file\n"
+        "  ServerName                the name clients show (default: the host name)\n"
+        "  Paths\\HTTPRoot            the web pages' folder (default: ./web)\n"
+        "scripts/start-with-mpd.sh sets up a private MPD and these keys for you.\n"
+        "\n"
         "Ports (keys in QRM.config):\n"
         "  Ports\\XMLChannel          TCP, the remote clients' XML channel (default 3567)\n"
         "  Ports\\XMLChannelDiscover  UDP, answers the clients' discovery (default 3568)\n"
@@ -237,6 +250,7 @@ int main(int argc, char** argv) {
             // With a window the server runs on when a channel cannot listen: the log
             // window shows why.
             server.Start();
+            logger.LogNormal("Data folder: %s", dataFolder.c_str());
             status = shell.Run(signalFd, [&server, &context] { Reload(server, context); });
             server.Stop();
             instance.Release();
@@ -254,6 +268,7 @@ int main(int argc, char** argv) {
             if (!StartServer(server)) {
                 status = 1;
             } else {
+                logger.LogNormal("Data folder: %s", dataFolder.c_str());
                 status = RunUntilStopped(signalFd, server, context);
                 server.Stop();
             }

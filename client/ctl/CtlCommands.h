@@ -24,7 +24,8 @@ int RateCommand(CtlSession& session, const Arguments& args);
 int EqCommand(CtlSession& session, const Arguments& args);
 int ArtCommand(CtlSession& session, const Arguments& args);
 
-// Playlist and library: queue, jump, add, playnow, remove, move, clear, browse, search.
+// Playlist and library: queue, jump, add, playnow, remove, move, clear, save, browse,
+// search.
 int QueueCommand(CtlSession& session, const Arguments& args);
 int JumpCommand(CtlSession& session, const Arguments& args);
 // add and playnow.
@@ -32,6 +33,7 @@ int AddCommand(CtlSession& session, const std::string& command, const Arguments&
 int RemoveCommand(CtlSession& session, const Arguments& args);
 int MoveCommand(CtlSession& session, const Arguments& args);
 int ClearCommand(CtlSession& session, const Arguments& args);
+int SaveCommand(CtlSession& session, const Arguments& args);
 int BrowseCommand(CtlSession& session, const Arguments& args);
 int SearchCommand(CtlSession& session, const Arguments& args);
 

@@ -58,6 +58,7 @@ const std::map<std::string, Handler>& Commands() {
         {"remove", RemoveCommand},
         {"move", MoveCommand},
         {"clear", ClearCommand},
+        {"save", SaveCommand},
         {"browse", BrowseCommand},
         {"search", SearchCommand},
         {"watch", WatchCommand},

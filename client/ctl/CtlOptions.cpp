@@ -77,6 +77,7 @@ Commands:
   remove N              remove row N from the playlist
   move FROM TO          move row FROM to row TO
   clear                 empty the playlist
+  save NAME             keep the playlist among the player's playlists as NAME
   browse [LIBPATH]      list a library folder (the top when none is given)
   search WORDS          search the library
   rate 0..5             rate the current track in stars

@@ -138,6 +138,14 @@ int ClearCommand(CtlSession& session, const Arguments&) {
     return Simple(session, requests::Plain(msg::PlaylistClearRequest), "clear");
 }
 
+int SaveCommand(CtlSession& session, const Arguments& args) {
+    if (args.size() != 1 || args[0].empty()) {
+        Output::Error("use: save NAME");
+        return kExitUsage;
+    }
+    return Simple(session, requests::SavePlaylist(args[0]), "save");
+}
+
 int BrowseCommand(CtlSession& session, const Arguments& args) {
     if (args.size() > 1) {
         Output::Error("use: browse [LIBPATH]");

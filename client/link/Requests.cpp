@@ -97,6 +97,12 @@ std::unique_ptr<CRequestMessage> SetEqPreset(const std::string& preset) {
     return request;
 }
 
+std::unique_ptr<CRequestMessage> SavePlaylist(const std::string& name) {
+    auto request = Make<CSavePlaylistRequest>(msg::SavePlaylistRequest);
+    request->Body().name = name;
+    return request;
+}
+
 std::unique_ptr<CRequestMessage> SetEq(const CEqSettings& settings) {
     auto request = Make<CEqRequest>(msg::SetEqRequest);
     request->Body() = settings;

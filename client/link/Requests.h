@@ -26,6 +26,7 @@ std::unique_ptr<CRequestMessage> SetShuffle(bool on);
 std::unique_ptr<CRequestMessage> SetRepeat(bool on);
 std::unique_ptr<CRequestMessage> SetTrackRating(int32_t rating);
 std::unique_ptr<CRequestMessage> SetEqPreset(const std::string& preset);
+std::unique_ptr<CRequestMessage> SavePlaylist(const std::string& name);
 std::unique_ptr<CRequestMessage> SetEq(const CEqSettings& settings);
 std::unique_ptr<CRequestMessage> SetVideoMode(bool fullScreen);
 std::unique_ptr<CRequestMessage> GetClientVersion(const std::string& platform);

@@ -121,6 +121,9 @@ public:
     int32_t PlaylistRemove(int32_t position);
     int32_t PlaylistMove(int32_t from, int32_t to);
     int32_t PlaylistClear();
+    // Keeps the current play list under `name` where the player can (a server that does not
+    // know the request answers 10, a player without play lists of its own 19).
+    int32_t SavePlaylist(const std::string& name);
     int32_t GetPlaylistItems(int32_t start, int32_t count);
     int32_t GetAlbumArt();
     int32_t SetTrackRating(int32_t rating);

@@ -90,6 +90,10 @@ int32_t ServerLink::PlaylistClear() {
     return SendAsync(requests::Plain(msg::PlaylistClearRequest));
 }
 
+int32_t ServerLink::SavePlaylist(const std::string& name) {
+    return SendAsync(requests::SavePlaylist(name));
+}
+
 int32_t ServerLink::GetPlaylistItems(int32_t start, int32_t count) {
     return SendAsync(requests::GetPlaylistItems(start, count));
 }

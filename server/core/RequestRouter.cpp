@@ -164,8 +164,8 @@ void CRequestRouter::OnMessageReceived(CEventHolder& holder) {
         }
     }
     CEventHolder request;
-    int eventId = message->TypeId() >= msg::GetMediaItemRequest ? event::LibraryRequest
-                                                                : event::PlayerRequest;
+    int eventId =
+        msg::IsLibraryType(message->TypeId()) ? event::LibraryRequest : event::PlayerRequest;
     request.message = std::move(message);
     m_context.bus.Fire(eventId, request, this);
 }

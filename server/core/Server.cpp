@@ -11,6 +11,12 @@
 
 namespace vantor {
 
+const char* const kNoPlayerHint =
+    "No player is configured and none was found: set PlayerType in QRM.config (MPD, MPRIS, "
+    "Winamp, iTunes or WMP); for MPD also MPD\\Host (a socket path or host name, default "
+    "127.0.0.1), MPD\\Port (6600) and MPD\\Password, then restart QRM or send it SIGHUP. "
+    "scripts/start-with-mpd.sh does all of this with a private MPD.";
+
 namespace {
 
 std::string HostName() {
@@ -70,6 +76,7 @@ void CServer::CreateServices() {
     if (m_services[kPlayerPlace]) return;
     if (playerType == kPlayerNone) {
         m_context.logger.LogCritical("ERROR: No player service specified!");
+        m_context.logger.LogCritical("%s", kNoPlayerHint);
     } else if (playerType != kPlayerMCE && m_factories[kPlayerPlace]) {
         m_context.logger.LogCritical("ERROR: No player service available for player type %d!",
                                      playerType);

@@ -50,7 +50,8 @@ int CXmlChannelServer::Start() {
     // Address reuse here only lets a restart bind over connections of the previous run that
     // are still in TIME_WAIT (which other systems allow by default); a port that another
     // program listens on still fails.
-    if (!m_listenSocket.CreateTcp(port, "", true)) {
+    // "BindAddress" limits the channels to one address of this machine (empty: all of them).
+    if (!m_listenSocket.CreateTcp(port, m_context.config.GetString("BindAddress", ""), true)) {
         const char* reason = std::strerror(errno);
         log.LogCritical("ERROR: Error creating XML channel listen socket.");
         m_startFailure = "the XML channel cannot listen on port " + std::to_string(port) + ": " +

@@ -87,6 +87,18 @@ void CMediaLibrary::StartUpdate() {
     }
 }
 
+void CMediaLibrary::StartRescan() {
+    m_rescanWanted.store(true);
+    {
+        std::lock_guard<std::mutex> active(m_activeMutex);
+        if (m_updateActive) {
+            m_runAgain.store(true);
+            return;
+        }
+    }
+    StartUpdate();
+}
+
 bool CMediaLibrary::IsUpdating() const {
     std::lock_guard<std::mutex> lock(m_activeMutex);
     return m_updateActive;
@@ -103,7 +115,10 @@ void CMediaLibrary::AddItem(const CMediaItem& item) {
     // By class as well as by type: a record of another class with a matching type is dropped.
     switch (item.mediaType) {
         case kMediaMusic:
-            if (auto* track = dynamic_cast<const CMusicItem*>(&item)) store->AddAudioTrack(*track);
+            if (auto* track = dynamic_cast<const CMusicItem*>(&item)) {
+                store->AddAudioTrack(*track);
+                ++m_tracksAdded;
+            }
             break;
         case kMediaVideo:
             if (auto* video = dynamic_cast<const CVideoItem*>(&item)) store->AddVideo(*video);
@@ -112,8 +127,10 @@ void CMediaLibrary::AddItem(const CMediaItem& item) {
             if (auto* show = dynamic_cast<const CTVItem*>(&item)) store->AddTVShow(*show);
             break;
         case kMediaPlaylist:
-            if (auto* playlist = dynamic_cast<const CPlaylistItem*>(&item))
+            if (auto* playlist = dynamic_cast<const CPlaylistItem*>(&item)) {
                 store->AddPlaylist(*playlist);
+                ++m_playlistsAdded;
+            }
             break;
         case kMediaRadio:
             if (auto* station = dynamic_cast<const CRadioStationItem*>(&item)) {
@@ -152,7 +169,7 @@ bool CMediaLibrary::RemoveReader(IMediaReader* reader) {
     return false;
 }
 
-void CMediaLibrary::ReadAllLibraries() {
+void CMediaLibrary::ReadAllLibraries(bool rescan) {
     m_cancel.store(false);
     IMediaReader* reader = nullptr;
     {
@@ -164,39 +181,60 @@ void CMediaLibrary::ReadAllLibraries() {
         reader = m_reader.get();
     }
     // The player's reader lives until Stop, which waits for this thread first.
-    if (reader != nullptr) reader->Read();
+    if (reader != nullptr) {
+        if (rescan) reader->Rescan();
+        if (!m_cancel.load()) reader->Read();
+    }
     std::lock_guard<std::recursive_mutex> lock(m_readerMutex);
     for (IMediaReader* extra : m_extraReaders) {
         if (m_cancel.load()) break;
-        if (extra != nullptr) extra->Read();
+        if (extra == nullptr) continue;
+        if (rescan) extra->Rescan();
+        extra->Read();
     }
 }
 
 void CMediaLibrary::RunUpdate() {
+    for (;;) {
+        RunOneUpdate(m_rescanWanted.exchange(false));
+        // Decided under the lock that StartRescan takes, so a rescan asked for just now
+        // either finds the update still active or starts a new one.
+        std::lock_guard<std::mutex> lock(m_activeMutex);
+        if (!m_runAgain.exchange(false) || m_cancel.load()) {
+            m_updateActive = false;
+            m_activeChanged.notify_all();
+            return;
+        }
+    }
+}
+
+void CMediaLibrary::RunOneUpdate(bool rescan) {
     m_tempStore = std::make_unique<CSQLiteMDS>(TemporaryPath(), m_logger);
     if (!m_tempStore) {
         m_logger.LogCritical(
             "ERROR: Unable to create temporary IMediaDataStore update cannot continue!");
-    } else {
-        m_logger.LogDetailed("Media Library Update Started");
-        std::remove((TemporaryPath() + "-journal").c_str());
-        std::remove(TemporaryPath().c_str());
-        m_tempStore->SetLibraryVersion(kLibraryVersion);
-        m_tempStore->CreateIfMissing();
-        m_tempStore->BeginUpdate();
-        if (!m_cancel.load()) ReadAllLibraries();
-        if (!m_cancel.load()) m_tempStore->EndUpdate();
-        m_tempStore->Shutdown();
-        m_tempStore.reset();
-        if (!m_cancel.load()) ReplaceLibraryFile();
-        std::remove(TemporaryPath().c_str());
-        m_logger.LogDetailed("Media Library Update Finished");
-        IMediaLibraryListener* listener = m_listener.load();
-        if (listener != nullptr) listener->OnMediaLibraryChanged();
+        return;
     }
-    std::lock_guard<std::mutex> lock(m_activeMutex);
-    m_updateActive = false;
-    m_activeChanged.notify_all();
+    m_logger.LogDetailed("Media Library Update Started");
+    std::remove((TemporaryPath() + "-journal").c_str());
+    std::remove(TemporaryPath().c_str());
+    m_tempStore->SetLibraryVersion(kLibraryVersion);
+    m_tempStore->CreateIfMissing();
+    m_tempStore->BeginUpdate();
+    m_tracksAdded = 0;
+    m_playlistsAdded = 0;
+    if (!m_cancel.load()) ReadAllLibraries(rescan);
+    if (!m_cancel.load()) m_tempStore->EndUpdate();
+    m_tempStore->Shutdown();
+    m_tempStore.reset();
+    if (!m_cancel.load() && ReplaceLibraryFile()) {
+        m_logger.LogNormal("Media library indexed: %d tracks, %d playlists", m_tracksAdded,
+                           m_playlistsAdded);
+    }
+    std::remove(TemporaryPath().c_str());
+    m_logger.LogDetailed("Media Library Update Finished");
+    IMediaLibraryListener* listener = m_listener.load();
+    if (listener != nullptr) listener->OnMediaLibraryChanged();
 }
 
 // A copy that a crash interrupted ("library.db.XXXXXX", as ReplaceLibraryFile names them)

@@ -51,6 +51,9 @@ public:
     // IMediaReaderOwner
     void AddItem(const CMediaItem& item) override;
     void StartUpdate() override;
+    // An update asked for by a user: the readers first have their players rescan their
+    // files. While an update runs, one more follows it, so the request is never lost.
+    void StartRescan();
 
     // Non-owning extra readers fed after the player's reader. False when the reader is
     // already present or every slot is taken (Add), or not present (Remove).
@@ -68,7 +71,8 @@ public:
 
 private:
     void RunUpdate();
-    void ReadAllLibraries();
+    void ReadAllLibraries(bool rescan);
+    void RunOneUpdate(bool rescan);
     bool ReplaceLibraryFile();
     void RemoveStaleCopies();
     void SyncFolder();
@@ -87,6 +91,11 @@ private:
     std::unique_ptr<IMediaReader> m_reader;        // guarded by m_readerMutex
     std::array<IMediaReader*, kExtraReaderSlots> m_extraReaders{};  // guarded by m_readerMutex
     std::atomic<bool> m_cancel{false};
+    std::atomic<bool> m_rescanWanted{false};  // the next pass rescans; set by StartRescan
+    std::atomic<bool> m_runAgain{false};      // a rescan came while an update ran
+    // What the last finished update put into the library, for its log line.
+    int m_tracksAdded = 0;                 // update thread only
+    int m_playlistsAdded = 0;              // update thread only
     std::atomic<bool> m_accepting{false};  // updates may start (between Start and Stop)
     std::atomic<IMediaLibraryListener*> m_listener{nullptr};
 };

@@ -44,6 +44,7 @@ std::unique_ptr<CMessage> AnswerGetMediaItem(IMediaDataStore& store,
         if (auto* track = dynamic_cast<const CMusicItem*>(item.get()); track != nullptr) {
             body.artist = track->artist;
             body.album = track->album;
+            body.trackNumber = track->trackNumber;
         }
     }
     response->SetReturnCode(result < 0 ? kResultMediaNotFound : kResultSuccess);
@@ -117,7 +118,13 @@ void CMediaLibraryService::HandleRequest(CEventHolder& holder) {
         const auto* update = dynamic_cast<const CRequestMessage*>(&request);
         if (update == nullptr) return;
         Send(ResponseTo<CResponseMessage>(*update, msg::UpdateMediaLibraryResponse));
-        m_library.StartUpdate();
+        // A client's request is a user asking to rescan; the player service's own request
+        // (client id 0) follows a change the player reported, which needs no rescan.
+        if (update->ClientId() > 0) {
+            m_library.StartRescan();
+        } else {
+            m_library.StartUpdate();
+        }
         return;
     }
     std::unique_ptr<CMessage> response = Answer(request);

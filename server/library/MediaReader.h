@@ -25,6 +25,10 @@ public:
     // Reads the whole library and hands every item to the owner. 0 when the library was read,
     // non-zero when it could not be (whatever was added before stays added).
     virtual int Read() = 0;
+    // Has the player look at its media files again before the next Read, for players that
+    // keep a database of their own (a user asked to rescan). Blocks until the player is done
+    // or Stop is called. 0 when done or when there is nothing to do. Update thread only.
+    virtual int Rescan() { return 0; }
     void Stop() { m_stop.store(true); }
     // The owner outlives the reader, or clears itself here before it goes.
     void SetOwner(IMediaReaderOwner* owner) { m_owner.store(owner); }

@@ -109,6 +109,10 @@ public:
     virtual int32_t SetShuffleState(bool on) = 0;
     virtual bool GetRepeatState() = 0;
     virtual int32_t SetRepeatState(bool on) = 0;
+    // Keeps the current play list among the player's own play lists under `name`. 11 for
+    // a name the player cannot take (empty, or already taken); 19 (the default) for a
+    // player that keeps no play lists of its own.
+    virtual int32_t SavePlaylist(const std::string& name);
 };
 
 // Adds the items one by one through the single-item PlaylistAdd: the k-th at position + k,

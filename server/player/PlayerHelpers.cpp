@@ -10,6 +10,10 @@ int32_t IPlayer::ReservedOperation() {
     return kResultNotSupported;
 }
 
+int32_t IPlayer::SavePlaylist(const std::string& /*name*/) {
+    return kResultNotSupported;
+}
+
 int32_t PlaylistAddOneByOne(IPlayer& player, const MediaItemList& items, int32_t position) {
     int32_t next = position;
     for (const auto& item : items) {

@@ -6,6 +6,7 @@
 #include "server/core/ConfigStore.h"
 #include "server/core/EventBus.h"
 #include "server/core/ServerContext.h"
+#include "server/core/TrackArtRequest.h"
 #include "server/library/art/AlbumArtFinder.h"
 #include "server/player/CurrentMedia.h"
 #include "server/player/PlayerService.h"
@@ -88,6 +89,9 @@ std::unique_ptr<CResponseMessage> CPlayerService::HandleRequest(IPlayer& player,
         }
         case msg::PlaylistClearRequest:
             return Answer(request, player.PlaylistClear());
+        case msg::SavePlaylistRequest:
+            return Answer(request,
+                          player.SavePlaylist(BodyOf<CSavePlaylistRequest>(request).name));
         case msg::GetVolumeRequest: {
             auto response = Answer<CVolumeResponse>(request, kResultSuccess);
             response->Body().volume = player.GetVolume();
@@ -265,7 +269,13 @@ std::unique_ptr<CResponseMessage> CPlayerService::HandleCurrentMedia(
 std::unique_ptr<CResponseMessage> CPlayerService::HandleAlbumArt(IPlayer& player,
                                                                  const CRequestMessage& request) {
     std::unique_ptr<CMediaItem> item;
-    const int32_t result = player.GetCurrentMedia(item);
+    int32_t result = kResultSuccess;
+    if (const auto* forTrack = dynamic_cast<const CTrackArtRequest*>(&request)) {
+        const CMediaItemBody& t = forTrack->Track();
+        item = MakeMediaItem(t.id, t.type, t.title, t.path, t.artist, t.album);
+    } else {
+        result = player.GetCurrentMedia(item);
+    }
     auto response = Answer<CAlbumArtResponse>(request, result);
     if (result != kResultSuccess) return response;
 

@@ -84,6 +84,13 @@ constexpr std::array kTypes = {
     CTypeEntry{"wwwserver/isapi", "php"},
     CTypeEntry{"wwwserver/isapi", "wcgi"},
     CTypeEntry{"text/xml", "xml"},
+    // What current browsers need besides: the phone page's icons and web-app manifest.
+    CTypeEntry{"image/png", "png"},
+    CTypeEntry{"image/svg+xml", "svg"},
+    CTypeEntry{"image/x-icon", "ico"},
+    CTypeEntry{"application/manifest+json", "webmanifest"},
+    CTypeEntry{"application/json", "json"},
+    CTypeEntry{"text/javascript", "mjs"},
 };
 
 }  // namespace

@@ -95,7 +95,8 @@ int CHttpChannel::Start() {
     const int port = m_context.config.GetInt("Ports\\HTTPChannel", kDefaultPort);
     m_limits = ReadHttpLimits(m_context.config);
     m_stopping = false;
-    if (!m_listenSocket.CreateTcp(port, "", true) || !m_listenSocket.Listen()) {
+    const std::string bindAddress = m_context.config.GetString("BindAddress", "");
+    if (!m_listenSocket.CreateTcp(port, bindAddress, true) || !m_listenSocket.Listen()) {
         const char* reason = std::strerror(errno);
         m_listenSocket.Close();
         m_context.logger.LogCritical("ERROR: Unable to start HTTP channel");
@@ -174,6 +175,7 @@ void CHttpChannel::UpdateWebAccess(const std::string& address) {
     }
     m_context.config.SetString("WebAccessURL", url);
     m_context.config.SetInt("WebAccessPort", port);
+    m_context.logger.LogNormal("Web access: %s (phone remote and browsers)", url.c_str());
 }
 
 std::string CHttpChannel::HostAddress() const {

@@ -3,12 +3,14 @@
 #include "protocol/LibraryMessages.h"
 #include "protocol/Message.h"
 #include "protocol/MessageType.h"
+#include "protocol/PlayerMessages.h"
 #include "protocol/Receive.h"
 #include "protocol/Xml.h"
 #include "server/core/ConfigStore.h"
 #include "server/core/EventBus.h"
 #include "server/core/Logger.h"
 #include "server/core/ServerContext.h"
+#include "server/core/TrackArtRequest.h"
 #include "server/web/HttpResponder.h"
 #include "server/web/HttpResponse.h"
 #include "server/web/PathSafety.h"
@@ -58,6 +60,8 @@ void CWebRoutes::StartRoutes(const std::string& httpRoot, const std::string& wor
     }
     m_context.bus.Subscribe(event::LibraryReply, this,
                             [this](CEventHolder& holder) { OnLibraryReply(holder); });
+    m_context.bus.Subscribe(event::PlayerResponse, this,
+                            [this](CEventHolder& holder) { OnPlayerResponse(holder); });
 }
 
 void CWebRoutes::StopRoutes() {
@@ -76,6 +80,9 @@ void CWebRoutes::Dispatch(int32_t connection, const CHttpRequest& request) {
         EventQueue(connection, request);
     } else if (StartsWith(path, "/xml")) {
         ProtocolBridge(connection, request);
+    } else if (path == "/art/" && request.FirstParam() != nullptr &&
+               request.params.front().first == "track") {
+        TrackArt(connection, request, *request.FirstParam());
     } else if (StartsWith(path, "/art/")) {
         SendNamedFile(connection, request, m_context.config.GetDataFolder() + "cache/",
                       path.substr(5));
@@ -160,41 +167,94 @@ void CWebRoutes::ProtocolBridge(int32_t connection, const CHttpRequest& request)
     m_context.bus.Fire(event::MessageReceived, holder, m_source);
 }
 
-void CWebRoutes::MediaFile(int32_t connection, const CHttpRequest& request, const std::string& id) {
-    if (id.empty() || id.size() > 9 ||
-        !std::all_of(id.begin(), id.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        m_responder.SendNotFound(connection);
-        return;
-    }
+namespace {
+
+bool IsLibraryId(const std::string& id) {
+    return !id.empty() && id.size() <= 9 &&
+           std::all_of(id.begin(), id.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+bool CWebRoutes::IsStopping() {
+    std::lock_guard lock(m_mediaLock);
+    return m_stopping;
+}
+
+bool CWebRoutes::AskLibraryForItem(int32_t id, CMediaItemBody& item) {
     const int32_t sequence = m_context.bus.NextSequenceId();
     {
         std::lock_guard lock(m_mediaLock);
-        if (m_stopping) return;
+        if (m_stopping) return false;
         m_pendingMedia[sequence] = CPendingMedia{};
     }
     auto ask = std::make_unique<CMediaItemRequest>(msg::GetMediaItemRequest);
-    ask->Body().id = std::atoi(id.c_str());
+    ask->Body().id = id;
     ask->SetRequestId(sequence);
     ask->SetClientId(0);  // an internal request: its reply is never delivered to a client
     CEventHolder holder(std::move(ask));
     m_context.bus.Fire(event::LibraryRequest, holder, m_source);
 
+    std::unique_lock lock(m_mediaLock);
+    m_mediaAnswered.wait_for(lock, std::chrono::milliseconds(kMediaWaitMs),
+                             [&] { return m_stopping || m_pendingMedia[sequence].answered; });
+    const CPendingMedia answer = m_pendingMedia[sequence];
+    m_pendingMedia.erase(sequence);
+    if (m_stopping || !answer.found) return false;
+    item = answer.item;
+    return true;
+}
+
+void CWebRoutes::MediaFile(int32_t connection, const CHttpRequest& request, const std::string& id) {
+    CMediaItemBody item;
     // The file is sent from this connection's own thread, not from the library's, so a
     // long stream never holds up the library service.
-    std::string path;
+    if (!IsLibraryId(id) || !AskLibraryForItem(std::atoi(id.c_str()), item) || item.path.empty()) {
+        if (!IsStopping()) m_responder.SendNotFound(connection);
+        return;
+    }
+    m_responder.SendFile(connection, item.path, request);
+}
+
+void CWebRoutes::TrackArt(int32_t connection, const CHttpRequest& request, const std::string& id) {
+    CMediaItemBody track;
+    if (!IsLibraryId(id) || !AskLibraryForItem(std::atoi(id.c_str()), track) ||
+        track.type != kMediaMusic) {
+        if (!IsStopping()) m_responder.SendNotFound(connection);
+        return;
+    }
+    const int32_t sequence = m_context.bus.NextSequenceId();
     {
-        std::unique_lock lock(m_mediaLock);
-        m_mediaAnswered.wait_for(lock, std::chrono::milliseconds(kMediaWaitMs),
-                                 [&] { return m_stopping || m_pendingMedia[sequence].answered; });
-        path = m_pendingMedia[sequence].path;
-        m_pendingMedia.erase(sequence);
-        if (m_stopping) return;
+        std::lock_guard lock(m_mediaLock);
+        m_pendingArt[sequence].clear();
     }
-    if (path.empty()) {
+    auto ask = std::make_unique<CTrackArtRequest>(track);
+    ask->SetRequestId(sequence);
+    ask->SetClientId(0);
+    CEventHolder holder(std::move(ask));
+    // The player service answers on this thread, inside Fire (or not at all: no player).
+    m_context.bus.Fire(event::PlayerRequest, holder, m_source);
+    std::string url;
+    {
+        std::lock_guard lock(m_mediaLock);
+        url = m_pendingArt[sequence];
+        m_pendingArt.erase(sequence);
+    }
+    const size_t at = url.find("/art/");
+    if (at == std::string::npos) {
         m_responder.SendNotFound(connection);
-    } else {
-        m_responder.SendFile(connection, path, request);
+        return;
     }
+    SendNamedFile(connection, request, m_context.config.GetDataFolder() + "cache/",
+                  url.substr(at + 5));
+}
+
+void CWebRoutes::OnPlayerResponse(CEventHolder& holder) {
+    const auto* art = dynamic_cast<const CAlbumArtResponse*>(holder.message.get());
+    if (art == nullptr || art->ClientId() != 0 || art->ReturnCode() != 0) return;
+    std::lock_guard lock(m_mediaLock);
+    auto pending = m_pendingArt.find(art->RequestId());
+    if (pending != m_pendingArt.end()) pending->second = art->Body().artURL;
 }
 
 void CWebRoutes::OnLibraryReply(CEventHolder& holder) {
@@ -206,7 +266,8 @@ void CWebRoutes::OnLibraryReply(CEventHolder& holder) {
     if (pending == m_pendingMedia.end()) return;
     if (reply->TypeId() == msg::GetMediaItemResponse && response->ReturnCode() == 0) {
         if (const auto* item = dynamic_cast<const CMediaItemResponse*>(reply)) {
-            pending->second.path = item->Body().path;
+            pending->second.item = item->Body();
+            pending->second.found = item->Body().id > 0 || !item->Body().path.empty();
         }
     }
     pending->second.answered = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/LibraryMessages.h"
 #include "server/web/HttpRequest.h"
 #include "server/web/WebEventQueues.h"
 
@@ -57,6 +58,14 @@ private:
     void EventQueue(int32_t connection, const CHttpRequest& request);
     void ProtocolBridge(int32_t connection, const CHttpRequest& request);
     void MediaFile(int32_t connection, const CHttpRequest& request, const std::string& id);
+    // /art/?track=ID: the cover of a library track (the player's art search, as for the
+    // current track), sent from the art cache.
+    void TrackArt(int32_t connection, const CHttpRequest& request, const std::string& id);
+    // Asks the library for one item and waits for its answer (false: none came, or the
+    // library does not know the id).
+    bool AskLibraryForItem(int32_t id, CMediaItemBody& item);
+    void OnPlayerResponse(CEventHolder& holder);
+    bool IsStopping();
     void RootFile(int32_t connection, const CHttpRequest& request);
     void SendNamedFile(int32_t connection, const CHttpRequest& request, const std::string& folder,
                        const std::string& name);
@@ -75,11 +84,14 @@ private:
     // /media/ requests waiting for the library: sequence id -> file path once known.
     struct CPendingMedia {
         bool answered = false;
-        std::string path;
+        bool found = false;
+        CMediaItemBody item;
     };
     std::mutex m_mediaLock;
     std::condition_variable m_mediaAnswered;
     std::map<int32_t, CPendingMedia> m_pendingMedia;
+    // Art requests sent to the player service: sequence id -> art URL ("" until answered).
+    std::map<int32_t, std::string> m_pendingArt;
     bool m_stopping = false;
 };
 

@@ -158,6 +158,8 @@ const CatalogueRow kCatalogue[] = {
     {134, "RemoveMediaReaderRequest", kRequest, false, false},
     {135, "RemoveMediaReaderResponse", kResponse, false, false},
     {136, "MediaLibraryChangedEvent", kEvent, true, false},
+    {137, "SavePlaylistRequest", kRequest, true, true},
+    {138, "SavePlaylistResponse", kResponse, true, false},
 };
 
 // Field text that must survive escaping and the wire: the five escaped characters,
@@ -251,6 +253,9 @@ void Fill(CPresetListBody& b) {
 void Fill(CPresetBody& b) {
     b.preset = Text(1);
 }
+void Fill(CPlaylistNameBody& b) {
+    b.name = Text(2);
+}
 void Fill(CEqSettings& b) {
     b.enabled = true;
     b.autoLoad = true;
@@ -287,6 +292,7 @@ void Fill(CMediaItemBody& b) {
     b.album = Text(2);
     b.title = Text(3);
     b.path = Text(4);
+    b.trackNumber = "07";
 }
 void Fill(CNameQuery& b) {
     Fill(b.paging);
@@ -384,7 +390,8 @@ bool FillBody(CMessage& m) {
            FillIf<CRepeatStateEvent>(m) || FillIf<CAlbumArtResponse>(m) ||
            FillIf<CCurrentMediaResponse>(m) || FillIf<CCurrentMediaEvent>(m) ||
            FillIf<CTrackRatingRequest>(m) || FillIf<CTrackRatingResponse>(m) ||
-           FillIf<CEqPresetsResponse>(m) || FillIf<CEqPresetRequest>(m) || FillIf<CEqRequest>(m) ||
+           FillIf<CEqPresetsResponse>(m) || FillIf<CEqPresetRequest>(m) ||
+           FillIf<CSavePlaylistRequest>(m) || FillIf<CEqRequest>(m) ||
            FillIf<CEqResponse>(m) || FillIf<CEqEvent>(m) || FillIf<CVideoModeRequest>(m) ||
            FillIf<CVideoModeResponse>(m) || FillIf<CPlayerCapabilitiesResponse>(m) ||
            FillIf<CPlayMediaRequest>(m) || FillIf<CPlaylistAddRequest>(m) ||
@@ -456,9 +463,9 @@ TEST(Catalogue, NamesIdsFactoryAndRoundTripForEveryType) {
         EXPECT_EQ(onClient.message->TypeId(), clientId);
         EXPECT_EQ(onClient.message->ToXml(), doc);
     }
-    EXPECT_EQ(msg::TypeNameFromId(137), "");
+    EXPECT_EQ(msg::TypeNameFromId(msg::kTypeCount), "");
     EXPECT_EQ(msg::TypeNameFromId(-1), "");
-    EXPECT_EQ(CreateMessage(137), nullptr);
+    EXPECT_EQ(CreateMessage(msg::kTypeCount), nullptr);
     EXPECT_EQ(CreateClientMessage(msg::kTypeCount - 2), nullptr);
     EXPECT_EQ(msg::TypeIdFromName("playrequest"), msg::Undefined);
 }

@@ -215,4 +215,49 @@ void CppSQLiteCommand::Finalize() {
     m_statement.reset();
 }
 
+namespace {
+
+void CallTextFunction(sqlite3_context* context, int, sqlite3_value** args) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    if (text == nullptr) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto fn = reinterpret_cast<CppSQLiteConnection::TextFunction>(sqlite3_user_data(context));
+    const std::string out =
+        fn(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(args[0]))));
+    sqlite3_result_text(context, out.data(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
+}
+
+std::string_view ValueText(sqlite3_value* value) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    if (text == nullptr) return {};
+    return {text, static_cast<size_t>(sqlite3_value_bytes(value))};
+}
+
+void CallMatchFunction(sqlite3_context* context, int, sqlite3_value** args) {
+    const auto fn =
+        reinterpret_cast<CppSQLiteConnection::MatchFunction>(sqlite3_user_data(context));
+    const bool null = sqlite3_value_type(args[0]) == SQLITE_NULL;
+    sqlite3_result_int(context, !null && fn(ValueText(args[0]), ValueText(args[1])) ? 1 : 0);
+}
+
+}  // namespace
+
+void CppSQLiteConnection::AddMatchFunction(const char* name, MatchFunction fn) {
+    CheckDatabase();
+    const int rc = sqlite3_create_function_v2(
+        m_database.get(), name, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, reinterpret_cast<void*>(fn),
+        CallMatchFunction, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) throw CppSQLiteException(rc, sqlite3_errmsg(m_database.get()));
+}
+
+void CppSQLiteConnection::AddTextFunction(const char* name, TextFunction fn) {
+    CheckDatabase();
+    const int rc = sqlite3_create_function_v2(
+        m_database.get(), name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, reinterpret_cast<void*>(fn),
+        CallTextFunction, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) throw CppSQLiteException(rc, sqlite3_errmsg(m_database.get()));
+}
+
 }  // namespace vantor

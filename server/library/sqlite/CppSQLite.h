@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct sqlite3;
@@ -106,6 +107,12 @@ public:
     CppSQLiteCursor ExecQuery(const std::string& sql);
     CppSQLiteCommand CompileStatement(const std::string& sql);
     int64_t LastInsertRowId() const;
+    // Makes `fn` callable in statements as name(text): deterministic, NULL stays NULL.
+    using TextFunction = std::string (*)(std::string_view);
+    void AddTextFunction(const char* name, TextFunction fn);
+    // Makes `fn` callable as name(text, pattern), answering 1 or 0; NULL text answers 0.
+    using MatchFunction = bool (*)(std::string_view text, std::string_view pattern);
+    void AddMatchFunction(const char* name, MatchFunction fn);
 
 private:
     void CheckDatabase() const;

@@ -2,6 +2,9 @@
 
 #include "server/core/Logger.h"
 #include "server/library/store/QueryText.h"
+#include "server/library/store/SearchMatch.h"
+
+#include <utility>
 
 namespace vantor {
 
@@ -13,7 +16,8 @@ int32_t ToInt32(const std::string& text) {
 
 const char* const kTrackFetchHead =
     "SELECT audio_tracks.id, audio_artists.name, audio_albums.name, audio_tracks.title, "
-    "audio_tracks.path FROM audio_tracks, audio_artists, audio_albums WHERE ";
+    "audio_tracks.path, audio_tracks.tracknum FROM audio_tracks, audio_artists, audio_albums "
+    "WHERE ";
 const char* const kTrackFetchTail =
     " AND audio_artists.id = audio_tracks.artist AND audio_albums.id = audio_tracks.album;";
 
@@ -24,6 +28,7 @@ void ReadTrackRow(const CppSQLiteCursor& cursor, CMusicItem& track) {
     track.album = cursor.FieldValue(2);
     track.name = cursor.FieldValue(3);
     track.path = cursor.FieldValue(4);
+    track.trackNumber = cursor.FieldValue(5);
 }
 
 }  // namespace
@@ -235,34 +240,39 @@ int CSQLiteMDS::Search(MediaItemList& out, const std::string& text, int32_t star
     out.clear();
     if (start < 0) start = 0;
     std::string words = NormalizeSearchText(text);
-    std::string nameClause = BuildSearchClause("name", words);
-    std::string titleClause = BuildSearchClause("title", words);
+    const std::string nameClause = BuildFoldedSearchClause("name", words);
+    const std::string titleClause = BuildFoldedSearchClause("title", words);
+    const std::string nameRank = BuildSearchRank("name", words);
+    const std::string titleRank = BuildSearchRank("title", words);
     try {
         CppSQLiteConnection connection;
         OpenShortLived(connection);
+        PrepareSearchFunctions(connection);
         connection.ExecDML(
             "create temp table search_results(id INTEGER, type INTEGER, name VARCHAR(256), "
-            "sort_name VARCHAR(256));");
+            "sort_name VARCHAR(256), rank INTEGER);");
         const char* nameInsert =
-            "INSERT INTO search_results(id, type, name, sort_name) SELECT -1, %d, name, sort_name "
-            "FROM %s WHERE %s;";
-        connection.ExecDML(FormatSql(nameInsert, kMediaGenre, "audio_genres", nameClause.c_str()));
+            "INSERT INTO search_results(id, type, name, sort_name, rank) SELECT -1, %d, name, "
+            "sort_name, %s FROM %s WHERE %s;";
+        for (const auto& [type, table] :
+             {std::pair{kMediaGenre, "audio_genres"}, std::pair{kMediaArtist, "audio_artists"},
+              std::pair{kMediaAlbum, "audio_albums"}}) {
+            connection.ExecDML(
+                FormatSql(nameInsert, type, nameRank.c_str(), table, nameClause.c_str()));
+        }
         connection.ExecDML(
-            FormatSql(nameInsert, kMediaArtist, "audio_artists", nameClause.c_str()));
-        connection.ExecDML(FormatSql(nameInsert, kMediaAlbum, "audio_albums", nameClause.c_str()));
-        connection.ExecDML(
-            FormatSql("INSERT INTO search_results(id, type, name, sort_name) SELECT id, %d, title, "
-                      "sort_title FROM audio_tracks WHERE %s;",
-                      kMediaMusic, titleClause.c_str()));
+            FormatSql("INSERT INTO search_results(id, type, name, sort_name, rank) SELECT id, %d, "
+                      "title, sort_title, %s FROM audio_tracks WHERE %s;",
+                      kMediaMusic, titleRank.c_str(), titleClause.c_str()));
         connection.ExecDML(FormatSql(
-            "INSERT INTO search_results(id, type, name, sort_name) SELECT id, %d, name, name FROM "
-            "playlists WHERE %s AND folder = 0;",
-            kMediaPlaylist, nameClause.c_str()));
+            "INSERT INTO search_results(id, type, name, sort_name, rank) SELECT id, %d, name, "
+            "name, %s FROM playlists WHERE %s AND folder = 0;",
+            kMediaPlaylist, nameRank.c_str(), nameClause.c_str()));
         connection.ExecDML(FormatSql(
-            "INSERT INTO search_results(id, type, name, sort_name) SELECT -1, %d, name, name FROM "
-            "playlists WHERE %s AND folder = 1;",
-            kMediaPlaylistFolder, nameClause.c_str()));
-        std::string query = "SELECT * FROM search_results ORDER BY sort_name, name, type";
+            "INSERT INTO search_results(id, type, name, sort_name, rank) SELECT -1, %d, name, "
+            "name, %s FROM playlists WHERE %s AND folder = 1;",
+            kMediaPlaylistFolder, nameRank.c_str(), nameClause.c_str()));
+        std::string query = "SELECT * FROM search_results ORDER BY rank, sort_name, name, type";
         if (start != 0 || count != -1) query += FormatSql(" LIMIT %d,%d;", start, count);
         CppSQLiteCursor cursor = connection.ExecQuery(query);
         while (!cursor.Eof()) {

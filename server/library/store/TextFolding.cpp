@@ -3,6 +3,8 @@
 #include "protocol/TextCoding.h"
 
 #include <cstdint>
+#include <string_view>
+#include <utility>
 
 namespace vantor {
 
@@ -160,13 +162,67 @@ char32_t ToLower(char32_t cp) {
     return cp;
 }
 
+// Base letters of U+00DF..U+00FF and U+0100..U+017F once lower-cased; '*' marks a letter
+// spelled out with two (see FoldedLetter), '-' a character kept as it is.
+constexpr std::string_view kLatin1Bases = "*aaaaaa*ceeeeiiiidnooooo-ouuuuy*y";
+constexpr std::string_view kLatinExtendedABases =
+    "aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiii**jjkkkllllllllllnnnnnnnnnoooooo**"
+    "rrrrrrssssssssttttttuuuuuuuuuuuuwwyyyzzzzzzs";
+
+// Accented letters outside the two Latin blocks, with their plain letter.
+constexpr std::pair<char32_t, char32_t> kOtherAccented[] = {
+    {0x0390, 0x03B9}, {0x03AF, 0x03B9}, {0x03CA, 0x03B9},  // iota
+    {0x03B0, 0x03C5}, {0x03CD, 0x03C5}, {0x03CB, 0x03C5},  // upsilon
+    {0x03AC, 0x03B1}, {0x03AD, 0x03B5}, {0x03AE, 0x03B7},
+    {0x03CC, 0x03BF}, {0x03CE, 0x03C9}, {0x0451, 0x0435},  // Cyrillic yo
+};
+
+// Letters spelled out with two.
+constexpr std::pair<char32_t, std::string_view> kSpelledOut[] = {
+    {0x00DF, "ss"}, {0x00E6, "ae"}, {0x00FE, "th"}, {0x0132, "ij"},
+    {0x0133, "ij"}, {0x0152, "oe"}, {0x0153, "oe"},
+};
+
+// The letters of `cp` (already lower-cased) without diacritics; `out` stays empty when the
+// character has none to take off.
+void FoldedLetter(char32_t cp, std::string& out) {
+    out.clear();
+    char base = 0;
+    if (InRange(cp, 0x00DF, 0x00FF)) {
+        base = kLatin1Bases[cp - 0x00DF];
+    } else if (InRange(cp, 0x0100, 0x017F)) {
+        base = kLatinExtendedABases[cp - 0x0100];
+    }
+    if (base == '*') {
+        for (const auto& [letter, spelled] : kSpelledOut) {
+            if (letter == cp) out = spelled;
+        }
+        return;
+    }
+    if (base != 0 && base != '-') {
+        out = base;
+        return;
+    }
+    for (const auto& [accented, plain] : kOtherAccented) {
+        if (accented == cp) AppendUtf8(plain, out);
+    }
+}
+
+bool IsCombiningMark(char32_t cp) {
+    return InRange(cp, 0x0300, 0x036F) || InRange(cp, 0x1AB0, 0x1AFF) ||
+           InRange(cp, 0x1DC0, 0x1DFF) || InRange(cp, 0x20D0, 0x20FF) ||
+           InRange(cp, 0xFE20, 0xFE2F);
+}
+
 bool IsAsciiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
 }  // namespace
 
-std::string Utf8ToLower(std::string_view text) {
+// Rewrites text code point by code point; bytes that are not valid UTF-8 pass through.
+template <typename Append>
+std::string MapCodePoints(std::string_view text, Append append) {
     std::string out;
     out.reserve(text.size());
     size_t pos = 0;
@@ -177,13 +233,60 @@ std::string Utf8ToLower(std::string_view text) {
             out += text[pos++];
             continue;
         }
-        if (length == 1) {
-            out += static_cast<char>(ToLower(cp));
+        pos += length;
+        append(cp, out);
+    }
+    return out;
+}
+
+std::string Utf8ToLower(std::string_view text) {
+    return MapCodePoints(text, [](char32_t cp, std::string& out) {
+        cp = ToLower(cp);
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
         } else {
-            AppendUtf8(ToLower(cp), out);
+            AppendUtf8(cp, out);
+        }
+    });
+}
+
+void FoldAccentsInto(std::string_view text, std::string& out) {
+    out.clear();
+    size_t pos = 0;
+    std::string letters;
+    while (pos < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte < 0x80) {  // most names are plain ASCII
+            out += static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte);
+            ++pos;
+            continue;
+        }
+        char32_t cp = 0;
+        const size_t length = DecodeUtf8(text, pos, cp);
+        if (length == 0) {
+            out += text[pos++];
+            continue;
         }
         pos += length;
+        cp = ToLower(cp);
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+            continue;
+        }
+        if (IsCombiningMark(cp)) continue;
+        FoldedLetter(cp, letters);
+        if (letters.empty()) {
+            AppendUtf8(cp, out);
+        } else {
+            out += letters;
+        }
     }
+}
+
+std::string FoldAccents(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    FoldAccentsInto(text, out);
     return out;
 }
 

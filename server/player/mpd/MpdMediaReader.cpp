@@ -6,6 +6,9 @@
 #include "server/library/ReaderRoutines.h"
 #include "server/player/mpd/MpdRating.h"
 
+#include <chrono>
+#include <thread>
+
 namespace vantor {
 
 CMPDMediaReader::CMPDMediaReader(CLogger& logger, CMpdAddress address,
@@ -26,6 +29,35 @@ int CMPDMediaReader::Read() {
     }
     if (!ReadSongs(connection, *owner)) return -1;
     if (!IsStopping() && !ReadPlaylists(connection, *owner)) return -1;
+    return 0;
+}
+
+int CMPDMediaReader::Rescan() {
+    CMpdConnection connection(m_logger, "library");
+    if (connection.Open(m_address) != kResultSuccess) return -1;
+    mpd_connection* c = connection.Get();
+    const unsigned job = mpd_run_update(c, nullptr);
+    if (job == 0) {
+        connection.Fail("update");
+        return -1;
+    }
+    m_logger.LogNormal("Asked MPD to rescan its music folder");
+    // MPD runs updates one after another and reports the running one's id; ours is done
+    // when none runs or a later one does.
+    while (!IsStopping()) {
+        mpd_status* status = mpd_run_status(c);
+        if (status == nullptr) {
+            connection.Fail("status");
+            return -1;
+        }
+        const unsigned running = mpd_status_get_update_id(status);
+        mpd_status_free(status);
+        if (running == 0 || running > job) {
+            m_logger.LogNormal("MPD finished rescanning its music folder");
+            return 0;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kRescanPollMs));
+    }
     return 0;
 }
 

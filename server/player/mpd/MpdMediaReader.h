@@ -18,6 +18,7 @@ class CLogger;
 class CMPDMediaReader : public IMediaReader {
 public:
     static constexpr unsigned kDefaultWindow = 1000;
+    static constexpr int kRescanPollMs = 100;
 
     CMPDMediaReader(CLogger& logger, CMpdAddress address, std::shared_ptr<CMpdPaths> paths,
                     unsigned window = kDefaultWindow);
@@ -25,6 +26,9 @@ public:
     // 0 when MPD's whole database was read; -1 when MPD could not be reached or failed
     // part-way (what was added stays added) or when no owner is set.
     int Read() override;
+    // Asks MPD to update its database from the music folder and waits until it has (or
+    // until Stop). -1 when MPD could not be reached or refused.
+    int Rescan() override;
 
 private:
     bool ReadSongs(CMpdConnection& connection, IMediaReaderOwner& owner);

@@ -72,16 +72,23 @@ int32_t CMPDPlayer::Run(const char* what, const Command& command, bool positiona
 }
 
 int32_t CMPDPlayer::RunLocked(const char* what, const Command& command, bool positional) {
+    // MPD refuses a queue position it does not have as a bad argument: for us the song
+    // is not there.
+    return positional ? RunRefusing(what, command, MPD_SERVER_ERROR_ARG, kResultMediaNotFound)
+                      : RunRefusing(what, command, MPD_SERVER_ERROR_UNK, kResultSuccess);
+}
+
+int32_t CMPDPlayer::RunRefusing(const char* what, const Command& command,
+                                mpd_server_error refusal, int32_t refusalCode) {
     if (!m_started || !m_monitor.IsReachable()) return kResultPlayerComm;
     if (!EnsureCommandConnection()) return kResultPlayerComm;
     mpd_connection* c = m_command.Get();
     if (command(c)) return kResultSuccess;
-    // MPD refuses a queue position it does not have as a bad argument: for us the song
-    // is not there.
-    const bool badIndex = positional && mpd_connection_get_error(c) == MPD_ERROR_SERVER &&
-                          mpd_connection_get_server_error(c) == MPD_SERVER_ERROR_ARG;
+    const bool refused = refusalCode != kResultSuccess &&
+                         mpd_connection_get_error(c) == MPD_ERROR_SERVER &&
+                         mpd_connection_get_server_error(c) == refusal;
     const int32_t code = m_command.Fail(what);
-    return badIndex ? kResultMediaNotFound : code;
+    return refused ? refusalCode : code;
 }
 
 int32_t CMPDPlayer::Play() {
@@ -272,6 +279,19 @@ int32_t CMPDPlayer::PlaylistMove(int32_t from, int32_t to) {
 
 int32_t CMPDPlayer::PlaylistClear() {
     return Run("clear", [](mpd_connection* c) { return mpd_run_clear(c); });
+}
+
+int32_t CMPDPlayer::SavePlaylist(const std::string& name) {
+    // MPD keeps play lists as files named after them: no folders, no line breaks.
+    if (name.empty() || name.find_first_of("/\r\n") != std::string::npos || name == "." ||
+        name == "..") {
+        return kResultInvalidArgs;
+    }
+    // A name already taken is the caller's to change, not a failure of the player.
+    std::lock_guard<std::mutex> lock(m_commandMutex);
+    return RunRefusing(
+        "save", [&name](mpd_connection* c) { return mpd_run_save(c, name.c_str()); },
+        MPD_SERVER_ERROR_EXIST, kResultInvalidArgs);
 }
 
 int32_t CMPDPlayer::GetVolume() {

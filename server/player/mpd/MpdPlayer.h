@@ -53,6 +53,7 @@ public:
     int32_t PlaylistRemove(int32_t position) override;
     int32_t PlaylistMove(int32_t from, int32_t to) override;
     int32_t PlaylistClear() override;
+    int32_t SavePlaylist(const std::string& name) override;
     int32_t GetVolume() override;
     int32_t SetVolume(int32_t volume) override;
     int32_t GetPlayPosition() override;
@@ -86,6 +87,10 @@ private:
     // that MPD does not have answers 100.
     int32_t Run(const char* what, const Command& command, bool positional = false);
     int32_t RunLocked(const char* what, const Command& command, bool positional = false);
+    // As RunLocked, but MPD refusing the command with `refusal` answers `refusalCode` (0:
+    // no refusal is special).
+    int32_t RunRefusing(const char* what, const Command& command, mpd_server_error refusal,
+                        int32_t refusalCode);
     bool EnsureCommandConnection();
     // Queues the adds for one item (a song, or every song of a stored playlist) starting at
     // `position` (-1 appends); `added` counts the songs queued.

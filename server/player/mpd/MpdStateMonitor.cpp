@@ -127,6 +127,8 @@ bool CMpdStateMonitor::ConnectOnce() {
     if (m_connection.Open(m_address) != kResultSuccess) return false;
     if (!m_paths.IsKnown() && m_address.IsLocalSocket()) {
         m_paths.SetMusicDirectory(AskMusicDirectory(m_connection));
+        if (m_paths.IsKnown())
+            m_logger.LogNormal("MPD music folder: %s", m_paths.MusicDirectory().c_str());
     }
     if (!Refresh(0)) {
         Lost();

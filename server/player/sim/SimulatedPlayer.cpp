@@ -249,6 +249,20 @@ int32_t CSimulatedPlayer::PlaylistClear() {
     return kResultSuccess;
 }
 
+int32_t CSimulatedPlayer::SavePlaylist(const std::string& name) {
+    VANTOR_SIM_GUARD();
+    if (name.empty() || m_savedPlaylists.count(name) != 0) return kResultInvalidArgs;
+    std::vector<std::string>& titles = m_savedPlaylists[name];
+    for (const auto& item : m_playlist) titles.push_back(item->name);
+    return kResultSuccess;
+}
+
+std::vector<std::string> CSimulatedPlayer::SavedPlaylist(const std::string& name) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto found = m_savedPlaylists.find(name);
+    return found == m_savedPlaylists.end() ? std::vector<std::string>{} : found->second;
+}
+
 int32_t CSimulatedPlayer::GetVolume() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_volume;

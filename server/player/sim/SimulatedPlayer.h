@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -54,6 +55,10 @@ public:
     int32_t PlaylistRemove(int32_t position) override;
     int32_t PlaylistMove(int32_t from, int32_t to) override;
     int32_t PlaylistClear() override;
+    // Keeps the play list's titles under the name (see SavedPlaylist).
+    int32_t SavePlaylist(const std::string& name) override;
+    // The titles saved under `name`, in order; empty when nothing was saved under it.
+    std::vector<std::string> SavedPlaylist(const std::string& name) const;
     int32_t GetVolume() override;
     int32_t SetVolume(int32_t volume) override;
     int32_t GetPlayPosition() override;
@@ -117,6 +122,7 @@ private:
     int32_t m_failure = 0;
 
     MediaItemList m_playlist;
+    std::map<std::string, std::vector<std::string>> m_savedPlaylists;
     int32_t m_position = -1;
     int32_t m_state = 2;  // stopped
     int64_t m_playMs = 0;

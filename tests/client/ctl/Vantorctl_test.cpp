@@ -153,6 +153,15 @@ TEST_F(VantorctlTest, DrivesThePlayerAndThePlaylist) {
     EXPECT_EQ(test::ReadFileText(dir + "cover.png"), CMusicFolder::Shared().EmbeddedCover());
     std::filesystem::remove_all(dir);
 
+    // The queue kept as one of MPD's own playlists; a name already taken is refused.
+    EXPECT_EQ(Ctl({"save", "Road Mix"}).status, 0);
+    EXPECT_NE(s_mpd->Command("listplaylists").find("playlist: Road Mix\n"), std::string::npos);
+    EXPECT_NE(s_mpd->Command("listplaylist \"Road Mix\"").find("file: "), std::string::npos);
+    const CtlRun again = Ctl({"save", "Road Mix"});
+    EXPECT_EQ(again.status, 3);
+    EXPECT_NE(again.output.find("nvalid"), std::string::npos) << again.output;
+    s_mpd->Command("rm \"Road Mix\"");
+
     EXPECT_EQ(Ctl({"jump", "3"}).status, 0);
     EXPECT_TRUE(MpdStatusIs("song", "2"));
     EXPECT_EQ(Ctl({"remove", "1"}).status, 0);

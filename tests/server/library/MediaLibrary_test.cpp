@@ -29,6 +29,11 @@ class FakeReader : public IMediaReader {
 public:
     explicit FakeReader(std::vector<CMusicItem> tracks, bool holdFirstRead = false)
         : m_tracks(std::move(tracks)), m_hold(holdFirstRead) {}
+    int Rescan() override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        rescansBeforeRead.push_back(reads);
+        return 0;
+    }
     int Read() override {
         ClearStop();
         {
@@ -60,11 +65,13 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         m_tracks = std::move(tracks);
     }
+    std::mutex& Mutex() { return m_mutex; }
     std::vector<CMusicItem> Tracks() {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_tracks;
     }
-    int reads = 0;  // guarded by m_mutex
+    int reads = 0;                       // guarded by m_mutex
+    std::vector<int> rescansBeforeRead;  // reads done when each rescan came; guarded by m_mutex
 
 private:
     std::mutex m_mutex;
@@ -137,6 +144,37 @@ TEST(MediaLibraryThreaded, UpdateReplacesTheLibraryAndTellsTheListener) {
     EXPECT_EQ(TrackCount(library), 10);
     library.Stop();
     EXPECT_EQ(library.Store(), nullptr);
+}
+
+// A user's rescan has the reader rescan before it reads; one asked for during an update is
+// not lost but runs after it. The player's own change reports only read again.
+TEST(MediaLibraryThreaded, RescanComesBeforeTheReadAndIsNeverLost) {
+    test::TempFolder folder;
+    test::TestLogger log;
+    FakeReader* reader = nullptr;
+    CMediaLibrary library(log.logger, folder.Path(), [&] {
+        auto made = std::make_unique<FakeReader>(Tracks(3, "Rock"), true);
+        reader = made.get();
+        return made;
+    });
+    CountingListener listener;
+    ASSERT_EQ(library.Start(&listener), 0);
+    reader->WaitForRead(1);
+    library.StartRescan();  // while the first update waits in its read
+    reader->SetTracks(Tracks(4, "Rock"));
+    reader->Release();
+    reader->WaitForRead(2);
+    library.WaitForUpdate();
+    EXPECT_EQ(TrackCount(library), 4);
+    EXPECT_EQ(listener.changes.load(), 2);
+    EXPECT_TRUE(log.sink.Contains("Media library indexed: 4 tracks, 0 playlists"));
+    library.StartUpdate();
+    library.WaitForUpdate();
+    library.StartRescan();
+    library.WaitForUpdate();
+    std::lock_guard<std::mutex> guard(reader->Mutex());
+    EXPECT_EQ(reader->rescansBeforeRead, (std::vector<int>{1, 3}));
+    EXPECT_EQ(reader->reads, 4);
 }
 
 TEST(MediaLibraryThreaded, FirstIndexingAnswers21AndStopLeavesTheLibraryAlone) {

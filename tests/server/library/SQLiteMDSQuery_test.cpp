@@ -1,4 +1,5 @@
 #include "server/library/store/QueryText.h"
+#include "server/library/store/SearchMatch.h"
 #include "tests/server/library/StoreTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -109,7 +110,9 @@ TEST(SQLiteMDSQuery, SearchMatchesEveryWordAnywhere) {
     const std::vector<std::string> loveYou = {"1:2:I Will Always Love You", "1:3:You Love"};
     EXPECT_EQ(f.Found("love you"), loveYou);
     EXPECT_EQ(f.Found("  LOVE  you  "), loveYou);
-    EXPECT_EQ(f.Found("you love"), loveYou);
+    // A title equal to the whole text comes before the others.
+    EXPECT_EQ(f.Found("you love"),
+              (std::vector<std::string>{"1:3:You Love", "1:2:I Will Always Love You"}));
     EXPECT_EQ(f.Found("lovely"), (std::vector<std::string>{"11:-1:Lovely"}));
     EXPECT_EQ(f.Found("nothing like this"), std::vector<std::string>{});
     EXPECT_EQ(f.Found("o'brien"), std::vector<std::string>{});  // quote escaped, not an error
@@ -120,6 +123,36 @@ TEST(SQLiteMDSQuery, SearchMatchesEveryWordAnywhere) {
     EXPECT_EQ(BuildSearchClause("name", "love you"),
               "( (name LIKE '%love%') AND (name LIKE '%you%') ) ");
     EXPECT_EQ(NormalizeSearchText("  a  b   c "), "a b  c");
+}
+
+// Names as users type them: without accents, in any case. A name equal to the text comes
+// first, then names that contain it as typed, then those that match only without accents.
+TEST(SQLiteMDSQuery, SearchIgnoresCaseAndAccentsWithExactNamesFirst) {
+    StoreFixture f;
+    f.Fill({Track("Jóga", "Björk", "Homogenic", "Electronic"),
+            Track("Bjork Covers Live", "Various", "Tributes", "Pop"),
+            Track("Straße", "Kōji Ōta", "Über Wellen", "Electronic"),
+            Track("A Night with Ota", "Ota", "Live", "Jazz")});
+    auto found = [&](const std::string& text) {
+        MediaItemList items;
+        EXPECT_EQ(f.store.Search(items, text, 0, -1), 0);
+        std::vector<std::string> names;
+        for (const auto& item : items) names.push_back(item->name);
+        return names;
+    };
+    EXPECT_EQ(found("bjork"), (std::vector<std::string>{"Björk", "Bjork Covers Live"}));
+    EXPECT_EQ(found("BJÖRK"), (std::vector<std::string>{"Björk", "Bjork Covers Live"}));
+    EXPECT_EQ(found("strasse"), (std::vector<std::string>{"Straße"}));
+    EXPECT_EQ(found("uber"), (std::vector<std::string>{"Über Wellen"}));
+    EXPECT_EQ(found("koji ota"), (std::vector<std::string>{"Kōji Ōta"}));
+    EXPECT_EQ(found("ota"), (std::vector<std::string>{"Ota", "A Night with Ota", "Kōji Ōta"}));
+    EXPECT_EQ(found("joga"), (std::vector<std::string>{"Jóga"}));
+    EXPECT_EQ(found("J_GA"), (std::vector<std::string>{"Jóga"}));  // "_" is still any letter
+
+    EXPECT_EQ(SearchKey("Ærøskøbing ŒUVRE Łódź ÞING"), "aeroskobing oeuvre lodz thing");
+    EXPECT_EQ(SearchKey("Bjo\xcc\x88rk"), "bjork");  // decomposed: o + combining diaeresis
+    EXPECT_EQ(SearchKey("ΕΛΛΆΔΑ Ёлка"), "ελλαδα елка");
+    EXPECT_EQ(SearchKey("東京 \xff"), "東京 \xff");  // no case, no accents; bad bytes kept
 }
 
 TEST(SQLiteMDSQuery, EmptySearchListsEverythingBySortNameNameType) {

@@ -25,7 +25,7 @@ std::unique_ptr<CResponseMessage> SearchAnswer(std::vector<std::string> titles) 
 std::unique_ptr<CResponseMessage> ItemAnswer(const CRequestMessage&) {
     auto response = std::make_unique<CMediaItemResponse>(msg::GetMediaItemResponse);
     response->SetReturnCode(0);
-    response->Body() = {77, kMediaMusic, "Dee", "Deep Cuts", "Found", "/music/dee/found.mp3"};
+    response->Body() = {77, kMediaMusic, "Dee", "Deep Cuts", "Found", "/music/dee/found.mp3", ""};
     return response;
 }
 

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <map>
 
@@ -89,6 +91,38 @@ TEST_P(MpdMediaReaderTest, ReadsEveryTrackWithItsTagsAndTheStoredPlaylists) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, MpdMediaReaderTest, ::testing::Values(1000u, 3u));
+
+// MPD keeps its database until told to look at the music folder again: a rescan does that
+// and returns once MPD has, so the next read sees the new file.
+TEST(MpdMediaReaderRescan, ARescanMakesMpdFindANewFileBeforeTheNextRead) {
+    test::CTempFolder music("vantor-mpd-rescan");
+    const std::string playlists = music.Path() + "/.playlists";
+    ASSERT_EQ(mkdir(playlists.c_str(), 0755), 0);
+    ASSERT_TRUE(test::RunCommand(test::ToneCommand(330, 1, music.Path() + "/first.mp3")));
+    CMpdInstance mpd(music.Path(), playlists);
+    ASSERT_TRUE(mpd.Start(1)) << mpd.Log();
+    CLogger logger;
+    CMpdAddress address;
+    address.host = mpd.Host();
+    address.port = mpd.Port();
+    CMPDMediaReader reader(logger, address, std::make_shared<CMpdPaths>(music.Path()));
+    CCollectingOwner owner;
+    reader.SetOwner(&owner);
+    ASSERT_EQ(reader.Read(), 0);
+    EXPECT_EQ(owner.tracks.size(), 1u);
+
+    ASSERT_TRUE(test::RunCommand(test::ToneCommand(440, 1, music.Path() + "/second.mp3")));
+    owner.tracks.clear();
+    ASSERT_EQ(reader.Read(), 0);
+    EXPECT_EQ(owner.tracks.size(), 1u);  // MPD has not looked yet
+    ASSERT_EQ(reader.Rescan(), 0);
+    owner.tracks.clear();
+    ASSERT_EQ(reader.Read(), 0);
+    EXPECT_EQ(owner.tracks.size(), 2u);
+    EXPECT_EQ(owner.tracks.count(music.Path() + "/second.mp3"), 1u);
+    mpd.Stop();
+    EXPECT_EQ(reader.Rescan(), -1);
+}
 
 TEST(MpdMediaReaderFailure, AnswersMinusOneWhenMpdIsNotThere) {
     CLogger logger;
