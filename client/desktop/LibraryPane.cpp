@@ -16,6 +16,8 @@ LibraryPane::LibraryPane(client::ServerLink& link) : m_link(link) {
     m_view.onContextMenu = [this](int row, const GdkEvent* event) { ShowRowMenu(row, event); };
 
     m_search.set_name("medialib-search");
+    // The skin gives the field's width; the toolkit's own minimum would be wider.
+    m_search.set_width_chars(4);
     m_search.set_icon_from_icon_name("edit-find-symbolic", Gtk::ENTRY_ICON_SECONDARY);
     SetSearchText(client::kSearchPlaceholder);
     m_search.signal_changed().connect(sigc::mem_fun(*this, &LibraryPane::OnSearchChanged));

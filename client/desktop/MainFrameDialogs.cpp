@@ -12,6 +12,7 @@
 #include "client/library/PlaylistRating.h"
 #include "client/link/Requests.h"
 #include "client/skin/SkinCatalog.h"
+#include "protocol/ResultCodes.h"
 
 namespace vantor::desktop {
 
@@ -86,11 +87,26 @@ void MainFrame::ChooseEqPreset() {
 }
 
 void MainFrame::SavePlaylist() {
+    if (Screen() == face::kScreenConnect) return;
     m_dialogs->SavePlaylist([this](const std::string& name) {
-        Gtk::MessageDialog box(*this,
-                               "The server has no way to save a play list, so \"" + name +
-                                   "\" was not saved.",
-                               false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_OK, true);
+        // The answer decides what the user is told, so the window waits for it (at most
+        // the link's wait).
+        auto request = client::requests::SavePlaylist(name);
+        std::unique_ptr<CResponseMessage> response;
+        int32_t code = m_link.SendAndWait(*request, response);
+        if (code == client::kLinkOk) code = response ? response->ReturnCode() : kResultFailed;
+        if (code == kResultSuccess) return;
+        std::string text;
+        if (code == kResultInvalidArgs) {
+            text = "The player already has a playlist named \"" + name +
+                   "\" (or cannot use that name). Please choose another name.";
+        } else if (code == kResultNotSupported || code == kResultInvalidMessage) {
+            text = "This player cannot keep playlists of its own, so \"" + name +
+                   "\" was not saved.";
+        } else {
+            text = "The playlist could not be saved (error " + std::to_string(code) + ").";
+        }
+        Gtk::MessageDialog box(*this, text, false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_OK, true);
         box.set_title("Save Playlist");
         box.run();
     });

@@ -42,11 +42,11 @@ Gtk::MenuItem* Item(Gtk::Menu& menu, const std::string& label, std::function<voi
 
 void MainFrame::BuildMenus() {
     auto fileMenu = [this](Gtk::Menu& menu) {
-        Item(menu, "Save Playlist...", [this] { SavePlaylist(); });
-        Item(menu, "Jump to Song...", [this] { JumpToSong(); });
-        Item(menu, "Now Playing...", [this] { ShowScreen(face::kScreenNowPlaying); });
-        Item(menu, "Disconnect", [this] { Disconnect(); });
-        Item(menu, "Settings...", [this] { m_dialogs->Settings(); });
+        Item(menu, "_Save Playlist...", [this] { SavePlaylist(); });
+        Item(menu, "_Jump to Song...", [this] { JumpToSong(); });
+        Item(menu, "_Now Playing...", [this] { ShowScreen(face::kScreenNowPlaying); });
+        Item(menu, "_Disconnect", [this] { Disconnect(); });
+        Item(menu, "Se_ttings...", [this] { m_dialogs->Settings(); });
         menu.append(*Gtk::manage(new Gtk::SeparatorMenuItem()));
         Item(menu, "E_xit", [this] { Exit(); });
         menu.show_all();

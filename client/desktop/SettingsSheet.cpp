@@ -129,6 +129,7 @@ void SettingsSheet::BuildButtons() {
     m_buttonList.append_column("Name", m_buttonColumns.name);
     m_buttonList.append_column("Button", m_buttonColumns.key);
     m_buttonList.get_column(0)->set_expand(true);
+    m_buttonList.get_column(1)->set_min_width(110);  // room for "Waiting..."
     m_buttonList.set_enable_search(false);
     for (int32_t action = 0; action < client::kActionCount; ++action) {
         Gtk::TreeModel::Row row = *m_buttons->append();

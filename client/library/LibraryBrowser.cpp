@@ -78,6 +78,7 @@ void LibraryBrowser::RequestPage(int32_t start, bool replaces) {
     request->SetRequestId(id);
     m_pending[id] = Pending{m_generation, start, replaces};
     m_pageAsked.insert(start);
+    ++m_pageRequests;
     if (m_link.SendAsync(std::move(request)) != kLinkOk) {
         m_pending.erase(id);
         m_pageAsked.erase(start);

@@ -91,6 +91,8 @@ public:
     const std::string& Title() const { return m_title; }
     bool InSearch() const { return m_inSearch; }
     size_t HistoryDepth() const { return m_history.size(); }
+    // Pages asked for since the start (listings and their further pages).
+    int32_t PageRequests() const { return m_pageRequests; }
 
 private:
     struct Level {
@@ -135,6 +137,7 @@ private:
     uint64_t m_generation = 0;  // a new listing asked for makes older answers stale
     std::map<int32_t, Pending> m_pending;
     int32_t m_nextId = kFirstRequestId;
+    int32_t m_pageRequests = 0;
     std::optional<std::pair<int32_t, int32_t>> m_restore;
     Level m_requested;  // the level whose listing is on its way
 };

@@ -139,6 +139,22 @@ bool Screenshot::SaveCrop(int x, int y, int w, int h, const std::string& path) c
     return ok;
 }
 
+namespace {
+
+// "X=10\nY=20\n..." as xdotool's --shell output gives it.
+std::map<std::string, int> ShellValues(const std::string& output) {
+    std::map<std::string, int> values;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos) values[line.substr(0, eq)] = std::atoi(line.c_str() + eq + 1);
+    }
+    return values;
+}
+
+}  // namespace
+
 bool RemoteWindow::Start(const std::string& program, const std::string& display,
                          const std::string& registryDir, const std::string& logPath) {
     m_display = display;
@@ -173,22 +189,21 @@ bool RemoteWindow::Locate(int faceWidth, int faceHeight, int timeoutMs) {
     if (!(ids >> m_window)) return false;
     output.clear();
     if (!Xdotool({"getwindowgeometry", "--shell", m_window}, &output)) return false;
-    std::map<std::string, int> values;
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const size_t eq = line.find('=');
-        if (eq != std::string::npos) values[line.substr(0, eq)] = std::atoi(line.c_str() + eq + 1);
-    }
+    std::map<std::string, int> values = ShellValues(output);
     if (values["WIDTH"] < faceWidth || values["HEIGHT"] < faceHeight) return false;
     m_faceX = values["X"] + (values["WIDTH"] - faceWidth) / 2;
     m_faceY = values["Y"] + values["HEIGHT"] - faceHeight;
     return true;
 }
 
-void RemoteWindow::Click(int x, int y) const {
+void RemoteWindow::Click(int x, int y, int button) const {
     Xdotool({"mousemove", "--sync", std::to_string(m_faceX + x), std::to_string(m_faceY + y),
-             "click", "1"});
+             "click", std::to_string(button)});
+}
+
+void RemoteWindow::DoubleClick(int x, int y) const {
+    Xdotool({"mousemove", "--sync", std::to_string(m_faceX + x), std::to_string(m_faceY + y),
+             "click", "--repeat", "2", "--delay", "80", "1"});
 }
 
 void RemoteWindow::Drag(int x1, int y1, int x2, int y2) const {
@@ -208,6 +223,38 @@ void RemoteWindow::Drag(int x1, int y1, int x2, int y2) const {
 void RemoteWindow::Key(const std::string& keys) const {
     // Synthetic events sent to a window are ignored by the toolkit: focus it and type.
     Xdotool({"windowfocus", "--sync", m_window, "key", keys});
+}
+
+void RemoteWindow::KeyToFocus(const std::string& keys) const {
+    Xdotool({"key", "--delay", "40", keys});
+}
+
+void RemoteWindow::Type(const std::string& text) const {
+    Xdotool({"type", "--delay", "60", text});
+}
+
+void RemoteWindow::KeyToWindow(const std::string& title, const std::string& keys) const {
+    Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$", "windowfocus", "--sync",
+             "%1", "key", keys});
+}
+
+bool RemoteWindow::FindWindow(const std::string& title, int& x, int& y, int timeoutMs) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::string output;
+    while (output.empty() && std::chrono::steady_clock::now() < deadline) {
+        if (!Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"}, &output))
+            output.clear();
+        if (output.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    std::string id;
+    std::istringstream ids(output);
+    if (!(ids >> id)) return false;
+    output.clear();
+    if (!Xdotool({"getwindowgeometry", "--shell", id}, &output)) return false;
+    std::map<std::string, int> values = ShellValues(output);
+    x = values["X"] - m_faceX;
+    y = values["Y"] - m_faceY;
+    return true;
 }
 
 void RemoteWindow::Centre(const skin::Skin& skin, const std::string& name,
