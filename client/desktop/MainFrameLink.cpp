@@ -233,12 +233,18 @@ void MainFrame::OnClientVersionReceived(const CClientVersionResponse& response) 
 
 void MainFrame::HandleClientVersion(const CClientVersionBody& offer, int32_t returnCode) {
     if (returnCode == 0) {
+        // The download writes its progress into the status line; a failed one gives it back.
+        const std::string status = StatusText();
         client::ClientUpdater updater(*this);
         const client::UpdateOutcome outcome = updater.OnClientVersion(
             offer, {m_profile.version, m_settings.installFolder, m_link.ServerHost()});
         if (outcome == client::UpdateOutcome::kApplied) {
             Exit();
             return;
+        }
+        if (outcome == client::UpdateOutcome::kFailed) {
+            SetConnecting(false);
+            SetStatusText(status);
         }
     }
     m_link.RequestInitialState();
