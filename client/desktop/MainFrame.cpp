@@ -256,6 +256,8 @@ void MainFrame::OnConnected() {
 bool MainFrame::AskYesNo(const std::string& text, const std::string& title) {
     Gtk::MessageDialog dialog(*this, text, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_YES_NO, true);
     dialog.set_title(title);
+    // Yes is the default answer, as a system question box has it.
+    dialog.set_default_response(Gtk::RESPONSE_YES);
     return dialog.run() == Gtk::RESPONSE_YES;
 }
 
