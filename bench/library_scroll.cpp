@@ -8,6 +8,7 @@
 //
 // vantor_library_scroll_bench [tracks] [jumps]   (default 100000 and 40)
 
+#include <glibmm/main.h>
 #include <gtkmm/adjustment.h>
 #include <gtkmm/application.h>
 #include <gtkmm/window.h>
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <thread>
 #include <string>
 #include <vector>
 
