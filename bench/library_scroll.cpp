@@ -200,6 +200,11 @@ int main(int argc, char** argv) {
                 "again on return: %d\n",
                 asked, pagesInView.size() - 1, askedAgain);
 
+    // Only pages that came into view may have been asked for, and none twice.
+    const bool onlyInView =
+        asked <= static_cast<int>(pagesInView.size()) - 1 && askedAgain == 0;
+    if (!onlyInView) std::printf("FAILED: pages were asked for that never came into view\n");
+
     link.SetListener(nullptr);
     link.Disconnect();
     window.remove();
@@ -207,5 +212,5 @@ int main(int argc, char** argv) {
     qrm.Stop();
     std::filesystem::remove_all(work);
     display.Stop();
-    return 0;
+    return onlyInView ? 0 : 1;
 }

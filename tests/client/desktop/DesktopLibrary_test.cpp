@@ -134,6 +134,17 @@ protected:
 
     // Rows of the skinned lists, and the settings sheet's places from its top-left corner
     // (the toolkit's default theme, as the remote runs in the tests).
+    // Releases the pointer on a dialog's button; the dialog must be open.
+    void DialogButton(const face::DialogLayout& layout, const std::string& name) {
+        int dx = 0;
+        int dy = 0;
+        ASSERT_TRUE(m_window.FindWindow(face::kDialogTitle, dx, dy));
+        for (const face::DialogButton& button : layout.buttons)
+            if (button.name == name)
+                m_window.Click(dx + (button.box.left + button.box.right) / 2,
+                               dy + (button.box.top + button.box.bottom) / 2);
+    }
+
     static constexpr int kRowHeight = 22;
     static constexpr int kDialogRowHeight = 23;
     static constexpr int kTabY = 20;
@@ -249,11 +260,26 @@ TEST_F(DesktopLibraryTest, BrowsesPlaysSearchesRatesAndIsSetUp) {
     m_window.Click(dx + presets.list.left + 40,
                    dy + presets.list.top + kDialogRowHeight * 3 / 2);
     Shot("eq-presets", 1, true);
-    for (const face::DialogButton& button : presets.buttons)
-        if (button.name == face::kDialogOk)
-            m_window.Click(dx + (button.box.left + button.box.right) / 2,
-                           dy + (button.box.top + button.box.bottom) / 2);
+    DialogButton(presets, face::kDialogOk);
     EXPECT_TRUE(WaitUntil([&] { return Eq().bands != flat.bands; })) << "no preset applied";
+
+    // Save Playlist: a new name is kept; the same name again is refused, and the user told.
+    const face::DialogLayout save = face::LayoutDialog(face::DialogKind::kSavePlaylist, m_skin, {});
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        m_window.Key("alt+f");
+        m_window.KeyToFocus("s");
+        ASSERT_TRUE(m_window.FindWindow(face::kDialogTitle, dx, dy));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        m_window.Type("Road Trip");
+        if (attempt == 0) Shot("save-playlist", 1, true);
+        DialogButton(save, face::kDialogOk);
+        if (attempt == 0) {
+            ASSERT_FALSE(m_window.FindWindow("Save Playlist", dx, dy, 1500)) << "not saved";
+        }
+    }
+    ASSERT_TRUE(m_window.FindWindow("Save Playlist", dx, dy)) << "a taken name was not told";
+    Shot("save-playlist-taken", 1, true);
+    m_window.KeyToWindow("Save Playlist", "Return");
 
     // The settings sheet: "Next Song" bound to N on the Buttons page, then N pressed.
     m_window.Key("alt+f");
