@@ -76,8 +76,13 @@ bool RunUntil(const std::function<bool()>& done, int timeoutMs = 30000) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int tracks = argc > 1 ? std::atoi(argv[1]) : 100000;
-    const int jumps = argc > 2 ? std::atoi(argv[2]) : 40;
+    // Numbers only: scripts/bench.sh may pass other benchmarks' options to every one.
+    auto number = [&](int index, int fallback) {
+        const int value = argc > index ? std::atoi(argv[index]) : 0;
+        return value > 0 ? value : fallback;
+    };
+    const int tracks = number(1, 100000);
+    const int jumps = number(2, 40);
 
     test::VirtualDisplay display;
     if (!display.Start(800, 600)) {
