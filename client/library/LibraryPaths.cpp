@@ -45,6 +45,16 @@ std::string WithoutTrailingSlash(std::string path) {
     return path;
 }
 
+// An album listed under an artist or a genre stands for its tracks there: by the album's
+// name alone, an album of another artist with the same name ("Greatest Hits") would be
+// played or queued with it.
+bool AlbumOfANarrowedListing(const std::string& current, const LibraryRow& row) {
+    if (row.type != kMediaAlbum) return false;
+    const std::string artists = std::string(kLibraryTop) + "\\Artists\\";
+    const std::string genres = std::string(kLibraryTop) + "\\Genres\\";
+    return current.rfind(artists, 0) == 0 || current.rfind(genres, 0) == 0;
+}
+
 }  // namespace
 
 bool CanOpen(const LibraryRow& row) {
@@ -97,7 +107,7 @@ CMediaSelector RowSelector(const std::string& current, const LibraryRow& row) {
     CMediaSelector selector;
     if (row.id >= 0) {
         selector.id = row.id;
-    } else if (row.name == kAllTracks) {
+    } else if (row.name == kAllTracks || AlbumOfANarrowedListing(current, row)) {
         selector.libPath = FoldBackslashes(current + "\\" + row.name);
     } else if (row.type == kMediaGenre || row.type == kMediaArtist || row.type == kMediaAlbum) {
         selector.libPath = std::string(kLibraryTop) + "\\" + CategoryOf(row.type) + row.name;

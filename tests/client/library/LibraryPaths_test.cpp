@@ -43,6 +43,12 @@ TEST(LibraryPaths, TitlesAndBreadcrumb) {
 TEST(LibraryPaths, ContextMenuSelectors) {
     EXPECT_EQ(RowSelector("\\Music\\Genres\\Rock", LibraryRow{-1, kMediaArtist, "Ann"}).libPath,
               "\\Music\\Artists\\Ann");
+    // An album under an artist is that artist's album, not every album of its name; in the
+    // albums' own listing the name is the album.
+    EXPECT_EQ(RowSelector("\\Music\\Artists\\Ann", LibraryRow{-1, kMediaAlbum, "Hits"}).libPath,
+              "\\Music\\Artists\\Ann\\Hits");
+    EXPECT_EQ(RowSelector("\\Music\\Albums", LibraryRow{-1, kMediaAlbum, "Hits"}).libPath,
+              "\\Music\\Albums\\Hits");
     // "All Tracks" stands for the listing it heads.
     EXPECT_EQ(RowSelector("\\Music\\Artists\\Ann", LibraryRow{-1, kMediaAlbum, "All Tracks"}).libPath,
               "\\Music\\Artists\\Ann\\All Tracks");
