@@ -196,20 +196,29 @@ bool RemoteWindow::Locate(int faceWidth, int faceHeight, int timeoutMs) {
     return true;
 }
 
+// A synchronous move to where the pointer already is waits for a motion that never comes:
+// the pointer is put a pixel beside the target first.
+std::vector<std::string> RemoteWindow::MoveTo(int x, int y) const {
+    const std::string sx = std::to_string(m_faceX + x);
+    const std::string sy = std::to_string(m_faceY + y);
+    return {"mousemove", std::to_string(m_faceX + x + 1), sy, "mousemove", "--sync", sx, sy};
+}
+
 void RemoteWindow::Click(int x, int y, int button) const {
-    Xdotool({"mousemove", "--sync", std::to_string(m_faceX + x), std::to_string(m_faceY + y),
-             "click", std::to_string(button)});
+    std::vector<std::string> args = MoveTo(x, y);
+    args.insert(args.end(), {"click", std::to_string(button)});
+    Xdotool(args);
 }
 
 void RemoteWindow::DoubleClick(int x, int y) const {
-    Xdotool({"mousemove", "--sync", std::to_string(m_faceX + x), std::to_string(m_faceY + y),
-             "click", "--repeat", "2", "--delay", "80", "1"});
+    std::vector<std::string> args = MoveTo(x, y);
+    args.insert(args.end(), {"click", "--repeat", "2", "--delay", "80", "1"});
+    Xdotool(args);
 }
 
 void RemoteWindow::Drag(int x1, int y1, int x2, int y2) const {
-    std::vector<std::string> args = {
-        "mousemove", "--sync", std::to_string(m_faceX + x1), std::to_string(m_faceY + y1),
-        "mousedown", "1"};
+    std::vector<std::string> args = MoveTo(x1, y1);
+    args.insert(args.end(), {"mousedown", "1"});
     for (int step = 1; step <= 4; ++step) {
         const int x = x1 + (x2 - x1) * step / 4;
         const int y = y1 + (y2 - y1) * step / 4;

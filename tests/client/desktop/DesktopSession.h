@@ -105,6 +105,8 @@ public:
 
 private:
     bool Xdotool(const std::vector<std::string>& args, std::string* output = nullptr) const;
+    // xdotool arguments that move the pointer to face coordinates and wait until it is there.
+    std::vector<std::string> MoveTo(int x, int y) const;
 
     ChildProcess m_process;
     std::string m_display;
