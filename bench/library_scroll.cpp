@@ -19,8 +19,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "client/desktop/LibraryPane.h"
@@ -40,7 +40,8 @@ using namespace vantor;
 // The link's library answers, handed to the browser on the main loop as the window does.
 class Forwarder : public client::LinkListener {
 public:
-    Forwarder(desktop::MainLoopPost& post, desktop::LibraryPane& pane) : m_post(post), m_pane(pane) {}
+    Forwarder(desktop::MainLoopPost& post, desktop::LibraryPane& pane)
+        : m_post(post), m_pane(pane) {}
     void OnLibraryListingReceived(const std::string&, const CBrowseLibraryResponse& r) override {
         m_post.Post([this, r] { m_pane.Browser().OnListing(r); });
     }
@@ -120,8 +121,7 @@ int main(int argc, char** argv) {
     auto indexed = [&] {
         auto request = client::requests::BrowseLibrary("\\", 0, 1);
         std::unique_ptr<CResponseMessage> response;
-        return link.SendAndWait(*request, response) == 0 && response &&
-               response->ReturnCode() == 0;
+        return link.SendAndWait(*request, response) == 0 && response && response->ReturnCode() == 0;
     };
     while (!indexed()) std::this_thread::sleep_for(std::chrono::milliseconds(200));
     std::printf("%d tracks indexed in %.1f s\n", tracks,
@@ -155,8 +155,7 @@ int main(int argc, char** argv) {
             if (!waiting) return false;
             Gtk::TreeModel::Path first;
             Gtk::TreeModel::Path last;
-            if (!tree.get_visible_range(first, last) || first.empty() || last.empty())
-                return false;
+            if (!tree.get_visible_range(first, last) || first.empty() || last.empty()) return false;
             for (int32_t row = first[0]; row <= last[0]; ++row)
                 if (!browser.Row(row)) return false;
             for (int32_t row = first[0]; row <= last[0]; ++row) pagesInView.insert(row / 50);
@@ -201,13 +200,13 @@ int main(int argc, char** argv) {
     Report("scroll to rows not received, until drawn", fresh);
     Report("reference: scroll to rows received (draw)", seen);
     Report("reference: one page request round trip", roundTrips);
-    std::printf("pages asked for: %d for %zu pages that came into view (first page apart); "
-                "again on return: %d\n",
-                asked, pagesInView.size() - 1, askedAgain);
+    std::printf(
+        "pages asked for: %d for %zu pages that came into view (first page apart); "
+        "again on return: %d\n",
+        asked, pagesInView.size() - 1, askedAgain);
 
     // Only pages that came into view may have been asked for, and none twice.
-    const bool onlyInView =
-        asked <= static_cast<int>(pagesInView.size()) - 1 && askedAgain == 0;
+    const bool onlyInView = asked <= static_cast<int>(pagesInView.size()) - 1 && askedAgain == 0;
     if (!onlyInView) std::printf("FAILED: pages were asked for that never came into view\n");
 
     link.SetListener(nullptr);

@@ -31,8 +31,7 @@ public:
 
     virtual void About(const std::string& version) = 0;
     // `chosen` gets the preset picked (not called on Cancel); `current` is preselected.
-    virtual void SelectEqPreset(const std::vector<std::string>& presets,
-                                const std::string& current,
+    virtual void SelectEqPreset(const std::vector<std::string>& presets, const std::string& current,
                                 std::function<void(const std::string&)> chosen) = 0;
     // `save` gets the name typed (not called on Cancel or for an empty name).
     virtual void SavePlaylist(std::function<void(const std::string&)> save) = 0;

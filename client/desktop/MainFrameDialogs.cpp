@@ -101,8 +101,8 @@ void MainFrame::SavePlaylist() {
             text = "The player already has a playlist named \"" + name +
                    "\" (or cannot use that name). Please choose another name.";
         } else if (code == kResultNotSupported || code == kResultInvalidMessage) {
-            text = "This player cannot keep playlists of its own, so \"" + name +
-                   "\" was not saved.";
+            text =
+                "This player cannot keep playlists of its own, so \"" + name + "\" was not saved.";
         } else {
             text = "The playlist could not be saved (error " + std::to_string(code) + ").";
         }

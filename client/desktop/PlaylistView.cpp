@@ -42,8 +42,8 @@ PlaylistView::PlaylistView(const std::string& name, const std::string& header, b
     m_tree.set_fixed_height_mode(true);
 
     m_tree.add_events(Gdk::BUTTON_PRESS_MASK);
-    m_tree.signal_button_press_event().connect(
-        sigc::mem_fun(*this, &PlaylistView::OnContextPress), false);
+    m_tree.signal_button_press_event().connect(sigc::mem_fun(*this, &PlaylistView::OnContextPress),
+                                               false);
     m_tree.signal_row_activated().connect(
         [this](const Gtk::TreeModel::Path& path, Gtk::TreeViewColumn*) {
             if (onActivate && !path.empty()) onActivate(path[0]);

@@ -90,7 +90,8 @@ void SettingsSheet::BuildSkins(const std::string& skinsFolder) {
         entry[m_skinColumns.name] = installed.displayName;
         entry[m_skinColumns.path] = installed.filePath;
         entry[m_skinColumns.preview] = installed.previewPath;
-        if (installed.filePath == m_settings.skinFilePath) m_skinList.get_selection()->select(entry);
+        if (installed.filePath == m_settings.skinFilePath)
+            m_skinList.get_selection()->select(entry);
     }
     m_fillingSkins = false;
     m_skinList.get_selection()->signal_changed().connect(
@@ -177,8 +178,8 @@ bool SettingsSheet::OnButtonsPress(GdkEventButton* event) {
     Gtk::TreeViewColumn* column = nullptr;
     int cx = 0;
     int cy = 0;
-    if (!m_buttonList.get_path_at_pos(static_cast<int>(event->x), static_cast<int>(event->y),
-                                      path, column, cx, cy) ||
+    if (!m_buttonList.get_path_at_pos(static_cast<int>(event->x), static_cast<int>(event->y), path,
+                                      column, cx, cy) ||
         path.empty())
         return true;
     m_buttonList.get_selection()->select(path);
@@ -194,8 +195,8 @@ bool SettingsSheet::OnKey(GdkEventKey* event) {
     const int32_t code = VirtualKeyFromKeyval(event->keyval);
     const client::BindAttempt attempt = m_settings.bindings.TryBind(action, code);
     if (attempt.outcome == client::BindAttempt::kInvalidKey) {
-        Gtk::MessageDialog box(*this, attempt.message, false, Gtk::MESSAGE_WARNING,
-                               Gtk::BUTTONS_OK, true);
+        Gtk::MessageDialog box(*this, attempt.message, false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_OK,
+                               true);
         box.set_title(attempt.title);
         box.run();
     } else if (attempt.outcome == client::BindAttempt::kAlreadyBound) {

@@ -26,8 +26,8 @@ SkinDialog::SkinDialog(Gtk::Window& owner, Gtk::Widget& face, face::SkinPainter&
     move(x + m_layout.window.left, y + m_layout.window.top);
 
     m_area.set_size_request(width, height);
-    m_area.add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK |
-                      Gdk::POINTER_MOTION_MASK | Gdk::LEAVE_NOTIFY_MASK);
+    m_area.add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::POINTER_MOTION_MASK |
+                      Gdk::LEAVE_NOTIFY_MASK);
     m_area.signal_draw().connect(sigc::mem_fun(*this, &SkinDialog::OnDraw));
     m_area.signal_button_press_event().connect(sigc::mem_fun(*this, &SkinDialog::OnPress));
     m_area.signal_button_release_event().connect(sigc::mem_fun(*this, &SkinDialog::OnRelease));

@@ -76,9 +76,8 @@ private:
         return options;
     }
     std::unique_ptr<SkinDialog> Make(face::DialogKind kind, const face::DialogOptions& options) {
-        return std::make_unique<SkinDialog>(
-            m_owner, m_face, m_painter,
-            face::LayoutDialog(kind, m_painter.Skin(), options));
+        return std::make_unique<SkinDialog>(m_owner, m_face, m_painter,
+                                            face::LayoutDialog(kind, m_painter.Skin(), options));
     }
     face::DialogResult Open(SkinDialog& dialog) {
         m_open = true;

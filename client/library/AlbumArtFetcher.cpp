@@ -34,7 +34,7 @@ AlbumArtFetcher::AlbumArtFetcher(std::string cacheFolder) : m_folder(std::move(c
 std::string AlbumArtFetcher::DefaultCacheFolder() {
     const char* cache = std::getenv("XDG_CACHE_HOME");
     const char* home = std::getenv("HOME");
-    const std::string base = cache && *cache  ? std::string(cache)
+    const std::string base = cache && *cache ? std::string(cache)
                              : home && *home ? std::string(home) + "/.cache"
                                              : std::string("/tmp");
     return base + "/Quillmere/Vantor/";

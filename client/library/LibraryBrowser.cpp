@@ -13,7 +13,8 @@ namespace {
 LibraryRow RowOf(const CLibraryEntry& entry) {
     LibraryRow row{entry.id, entry.type, entry.name};
     if (entry.name.empty() && !entry.path.empty() && entry.path.size() < 10 &&
-        std::all_of(entry.path.begin(), entry.path.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        std::all_of(entry.path.begin(), entry.path.end(),
+                    [](char c) { return c >= '0' && c <= '9'; }))
         row.number = std::stoi(entry.path);
     return row;
 }
@@ -227,9 +228,8 @@ bool LibraryBrowser::OnListing(const CBrowseLibraryResponse& response) {
     const auto received = static_cast<int32_t>(body.results.size());
     if (pending->replaces) {
         // The server may answer for another path than asked (a single album, Podcasts).
-        const std::string path = body.path.empty() || body.path.rfind("\\", 0) != 0
-                                     ? m_requested.path
-                                     : body.path;
+        const std::string path =
+            body.path.empty() || body.path.rfind("\\", 0) != 0 ? m_requested.path : body.path;
         Replace(path, false, std::max(body.paging.totalCount, pending->start + received),
                 response.ReturnCode());
         if (response.ReturnCode() == kResultLibraryIndexing) {
@@ -254,8 +254,8 @@ bool LibraryBrowser::OnSearchResults(const CMediaSearchResponse& response) {
     const std::optional<Pending> pending = TakePending(response.RequestId());
     if (!pending) return false;
     const std::vector<CSearchResult>& results = response.Body().results;
-    Replace(kSearchPathPrefix + m_requested.searchText, true,
-            static_cast<int32_t>(results.size()), response.ReturnCode());
+    Replace(kSearchPathPrefix + m_requested.searchText, true, static_cast<int32_t>(results.size()),
+            response.ReturnCode());
     for (size_t i = 0; i < results.size(); ++i) {
         LibraryRow row{results[i].id, results[i].type, results[i].name};
         m_rows[static_cast<int32_t>(i)] = row;

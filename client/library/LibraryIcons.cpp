@@ -9,12 +9,18 @@ LibraryIcon IconForRow(const LibraryRow& row) {
         const char* name;
         LibraryIcon icon;
     } kCategories[] = {
-        {"Music", LibraryIcon::kMusic},       {"Radio", LibraryIcon::kRadio},
-        {"Video", LibraryIcon::kVideo},       {"Videos", LibraryIcon::kVideo},
-        {"TV", LibraryIcon::kTV},             {"Pictures", LibraryIcon::kPictures},
-        {"Artists", LibraryIcon::kArtists},   {"Albums", LibraryIcon::kAlbums},
-        {"Genres", LibraryIcon::kGenres},     {"Tracks", LibraryIcon::kTracks},
-        {"All Tracks", LibraryIcon::kTracks}, {"Podcasts", LibraryIcon::kPodcasts},
+        {"Music", LibraryIcon::kMusic},
+        {"Radio", LibraryIcon::kRadio},
+        {"Video", LibraryIcon::kVideo},
+        {"Videos", LibraryIcon::kVideo},
+        {"TV", LibraryIcon::kTV},
+        {"Pictures", LibraryIcon::kPictures},
+        {"Artists", LibraryIcon::kArtists},
+        {"Albums", LibraryIcon::kAlbums},
+        {"Genres", LibraryIcon::kGenres},
+        {"Tracks", LibraryIcon::kTracks},
+        {"All Tracks", LibraryIcon::kTracks},
+        {"Podcasts", LibraryIcon::kPodcasts},
         {"Playlists", LibraryIcon::kPlaylists},
     };
     if (row.info) return LibraryIcon::kInfo;

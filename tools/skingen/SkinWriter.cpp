@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "tools/skingen/Drawing.h"
-#include "tools/skingen/LibraryIconStrip.h"
 #include "tools/skingen/GifWriter.h"
 #include "tools/skingen/Icons.h"
+#include "tools/skingen/LibraryIconStrip.h"
 
 namespace vantor::skingen {
 

@@ -86,8 +86,8 @@ protected:
         uint64_t hash = 1469598103934665603ull;
         for (int y = list.top; y < list.bottom; y += 2)
             for (int x = list.left; x < list.right; x += 3)
-                hash = (hash ^ shot.At(m_window.FaceX() + x, m_window.FaceY() + y)) *
-                       1099511628211ull;
+                hash =
+                    (hash ^ shot.At(m_window.FaceX() + x, m_window.FaceY() + y)) * 1099511628211ull;
         return hash;
     }
     // Waits until the list shows something else than `before`, then until it holds still.
@@ -189,8 +189,7 @@ TEST_F(DesktopLibraryTest, BrowsesPlaysSearchesRatesAndIsSetUp) {
     Shot("library-artist", 1, true);
 
     // "Play now" on the album: the artist's tracks of it become the play list.
-    const std::vector<CLibraryEntry> tracks =
-        Listing(artistPath + "\\" + albums[album].name, 1000);
+    const std::vector<CLibraryEntry> tracks = Listing(artistPath + "\\" + albums[album].name, 1000);
     const size_t albumTracks = tracks.size();
     ASSERT_GT(albumTracks, 0u);
     LibraryMenu(album, 1);
@@ -258,8 +257,7 @@ TEST_F(DesktopLibraryTest, BrowsesPlaysSearchesRatesAndIsSetUp) {
     int dy = 0;
     ASSERT_TRUE(m_window.FindWindow(face::kDialogTitle, dx, dy));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    m_window.Click(dx + presets.list.left + 40,
-                   dy + presets.list.top + kDialogRowHeight * 3 / 2);
+    m_window.Click(dx + presets.list.left + 40, dy + presets.list.top + kDialogRowHeight * 3 / 2);
     Shot("eq-presets", 1, true);
     DialogButton(presets, face::kDialogOk);
     EXPECT_TRUE(WaitUntil([&] { return Eq().bands != flat.bands; })) << "no preset applied";
@@ -365,8 +363,8 @@ TEST_F(DesktopLibraryTest, UpdatesFromTheServerOrGoesOnAfterAnError) {
     StartRemote();
     ASSERT_TRUE(m_window.FindWindow("Update Available", x, y, 20000));
     m_window.KeyToWindow("Update Available", "Return");
-    EXPECT_TRUE(WaitUntil([&] { return test::ReadFileText(install + "started.txt") == "--quiet\n"; },
-                          20000));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return test::ReadFileText(install + "started.txt") == "--quiet\n"; }, 20000));
     EXPECT_TRUE(WaitUntil([&] { return !m_window.IsRunning(); }, 20000)) << "still running";
     EXPECT_EQ(test::ReadFileText(install + "setup.sh"), installer);
     std::filesystem::remove_all(install);

@@ -243,8 +243,8 @@ void RemoteWindow::Type(const std::string& text) const {
 }
 
 void RemoteWindow::KeyToWindow(const std::string& title, const std::string& keys) const {
-    Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$", "windowfocus", "--sync",
-             "%1", "key", keys});
+    Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$", "windowfocus", "--sync", "%1",
+             "key", keys});
 }
 
 bool RemoteWindow::FindWindow(const std::string& title, int& x, int& y, int timeoutMs) const {

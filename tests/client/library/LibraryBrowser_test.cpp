@@ -400,7 +400,8 @@ TEST(LibraryBrowserPaging, AHundredAndOneArtistsMakeThreePages) {
     ASSERT_TRUE(test::WriteFileText(
         work + "library.xml",
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>Tracks"
-        "</key><dict>" + tracks + "</dict><key>Playlists</key><array></array></dict></plist>\n"));
+        "</key><dict>" +
+            tracks + "</dict><key>Playlists</key><array></array></dict></plist>\n"));
     test::CQrmProcess qrm;
     qrm.SetConfig("SimulatedPlayer", "true");
     qrm.SetConfig("PlayerType", "iTunes");

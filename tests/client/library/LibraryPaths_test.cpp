@@ -50,9 +50,11 @@ TEST(LibraryPaths, ContextMenuSelectors) {
     EXPECT_EQ(RowSelector("\\Music\\Albums", LibraryRow{-1, kMediaAlbum, "Hits"}).libPath,
               "\\Music\\Albums\\Hits");
     // "All Tracks" stands for the listing it heads.
-    EXPECT_EQ(RowSelector("\\Music\\Artists\\Ann", LibraryRow{-1, kMediaAlbum, "All Tracks"}).libPath,
-              "\\Music\\Artists\\Ann\\All Tracks");
-    const CMediaSelector track = RowSelector("\\Music\\Search\\so", LibraryRow{42, kMediaMusic, "So"});
+    EXPECT_EQ(
+        RowSelector("\\Music\\Artists\\Ann", LibraryRow{-1, kMediaAlbum, "All Tracks"}).libPath,
+        "\\Music\\Artists\\Ann\\All Tracks");
+    const CMediaSelector track =
+        RowSelector("\\Music\\Search\\so", LibraryRow{42, kMediaMusic, "So"});
     EXPECT_EQ(track.id, 42);
     EXPECT_TRUE(track.libPath.empty());
     EXPECT_EQ(RowSelector("\\Music", LibraryRow{-1, kMediaFolder, "Tracks"}).libPath,
