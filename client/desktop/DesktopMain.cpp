@@ -7,7 +7,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "client/desktop/MainFrame.h"
@@ -34,15 +33,6 @@ constexpr char kUsage[] =
     "  --help      show this text\n"
     "  --version   show the client's version\n";
 
-// The folder whose skins/ the client uses when the settings name none: the program's own
-// folder when the skins lie beside it (a build tree), else the installed data folder.
-std::string InstallFolder(const vantor::client::ClientProfile& profile) {
-    namespace fs = std::filesystem;
-    const std::string beside = profile.defaultInstallFolder;
-    if (fs::exists(vantor::skin::DefaultSkinPath(beside, profile.vga))) return beside;
-    return VANTOR_INSTALLED_DATA_FOLDER;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,7 +52,8 @@ int main(int argc, char** argv) {
     auto app = Gtk::Application::create(gtkArgc, argv, "", Gio::APPLICATION_NON_UNIQUE);
 
     vantor::client::ClientProfile profile = vantor::client::ClientProfile::Desktop();
-    profile.defaultInstallFolder = InstallFolder(profile);
+    profile.defaultInstallFolder = vantor::skin::ChooseInstallFolder(
+        profile.defaultInstallFolder, VANTOR_INSTALLED_DATA_FOLDER, profile.vga);
     vantor::CRegistry registry;
     vantor::client::ClientSettings settings;
     settings.Load(registry, profile);

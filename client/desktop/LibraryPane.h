@@ -27,6 +27,8 @@ public:
     ~LibraryPane() override;
 
     Gtk::Widget& List() { return m_view; }
+    const Gtk::Widget& List() const { return m_view; }
+    PlaylistView& View() { return m_view; }
     Gtk::Entry& SearchField() { return m_search; }
     client::LibraryBrowser& Browser() { return m_browser; }
 

@@ -2,7 +2,10 @@
 #include "client/desktop/SkinnedDialogs.h"
 
 #include <glibmm/main.h>
+#include <gtkmm/entry.h>
 #include <gtkmm/messagedialog.h>
+
+#include <cmath>
 
 #include "client/display/PlayerTexts.h"
 #include "client/face/FaceGeometry.h"
@@ -57,6 +60,12 @@ MainFrame::MainFrame(client::ClientProfile profile, client::ClientSettings setti
         return true;
     });
 
+    // Server names and addresses: no spelling help, a keyboard with ":" and ".".
+    if (Gtk::Entry* entry = m_serverList.get_entry()) {
+        entry->set_input_purpose(Gtk::INPUT_PURPOSE_URL);
+        entry->set_input_hints(Gtk::INPUT_HINT_NO_SPELLCHECK | Gtk::INPUT_HINT_NO_EMOJI);
+    }
+
     m_playlistMain.SetModel(m_playlist->TreeModel());
     m_playlistEditor.SetModel(m_playlist->TreeModel());
     m_library.onTitle = [this](const std::string& title) {
@@ -98,12 +107,10 @@ bool MainFrame::ApplySkin() {
     m_images.Clear();
     m_library.LoadIcons(m_skin.Folder());
     const skin::Component* main = m_skin.FindComponent("main");
-    const int width = main ? main->norm.destination.Width() : 400;
-    const int height = main ? main->norm.destination.Height() : 540;
-    m_area.set_size_request(width, height);
+    m_faceWidth = main ? main->norm.destination.Width() : 400;
+    m_faceHeight = main ? main->norm.destination.Height() : 540;
     if (m_area.get_parent() == nullptr) m_fixed.put(m_area, 0, 0);
-    PlaceNativeControls();
-    StyleNativeControls();
+    LayoutFace();
     FillServerList();
     ShowScreen(Screen());
     return true;
@@ -168,11 +175,33 @@ void MainFrame::ShowScreen(const std::string& screen) {
         if (noArt) LoadNoArtwork();
     }
     if (screen == face::kScreenMain) ScrollPlaylistToCurrent();
+    ScreenShown(screen);
     Redraw();
 }
 
 bool MainFrame::OnDraw(const Cairo::RefPtr<Cairo::Context>& cr) {
     std::lock_guard<std::mutex> lock(m_drawLock);
+    if (m_view.IsIdentity()) {
+        m_facePainter.Paint(cr->cobj(), m_face);
+        return true;
+    }
+    cr->translate(m_view.left, m_view.top);
+    cr->scale(m_view.scale, m_view.scale);
+    // The window's ground over the whole area first: the face may not fill it.
+    if (const skin::Component* main = m_skin.FindComponent("main")) {
+        const double s = m_view.scale;
+        const skin::Rect all{static_cast<int32_t>(std::floor(-m_view.left / s)),
+                             static_cast<int32_t>(std::floor(-m_view.top / s)),
+                             static_cast<int32_t>(std::ceil((m_area.get_width() - m_view.left) / s)),
+                             static_cast<int32_t>(std::ceil((m_area.get_height() - m_view.top) / s))};
+        // Its bottom-left pixel only: stretching the whole picture would drag its edges
+        // and borders across the free space.
+        skin::ComponentState ground = main->norm;
+        ground.source = {ground.source.left + 1, ground.source.bottom - 2,
+                         ground.source.left + 2, ground.source.bottom - 1};
+        m_painter.DrawState(cr->cobj(), ground, all);
+    }
+    cairo_pattern_set_filter(cairo_get_source(cr->cobj()), CAIRO_FILTER_GOOD);
     m_facePainter.Paint(cr->cobj(), m_face);
     return true;
 }

@@ -38,6 +38,7 @@
 #include "client/display/TitleScroll.h"
 #include "client/face/FacePainter.h"
 #include "client/face/FaceState.h"
+#include "client/face/FaceView.h"
 #include "client/face/SkinImages.h"
 #include "client/face/SkinPainter.h"
 #include "client/library/AlbumArtFetcher.h"
@@ -107,6 +108,23 @@ public:
     void ShowScreen(const std::string& screen);
     std::string Screen();
 
+protected:
+    // What a shell built on this window (the handheld profile) changes.
+
+    // Places the face in the drawing area (scaled, moved, lists grown) and sizes the area.
+    void SetFaceView(const face::FaceView& view);
+    const face::FaceView& View() const { return m_view; }
+    // The face's own size, from the skin's "main" component.
+    int FaceWidth() const { return m_faceWidth; }
+    int FaceHeight() const { return m_faceHeight; }
+    // A list shown on the current screen reaches the face's bottom edge (and so takes the
+    // height the face leaves free).
+    bool ShowsBottomList() const;
+    // The key code bindings see for a toolkit key value (-1: none).
+    virtual int32_t KeyCodeOf(unsigned keyval) const;
+    // Called once a screen is shown, before it is drawn.
+    virtual void ScreenShown(const std::string& screen) { (void)screen; }
+
 private:
     enum class Drag { kNone, kPosition, kNowPlayingPosition, kVolume, kEqBand };
 
@@ -115,6 +133,9 @@ private:
     void BuildHeader();
     void PlaceNativeControls();
     void StyleNativeControls();
+    // Sizes the drawing area and places and styles the native controls after the face view.
+    void LayoutFace();
+    void SizeArea();
     void FillServerList();
     void UpdateHeaderButtons();
     void OnLibraryButton();
@@ -183,6 +204,7 @@ private:
     // The server to connect to: "" finds one.
     std::string ServerFromField();
 
+protected:
     client::ClientProfile m_profile;
     client::ClientSettings m_settings;
     CRegistry& m_registry;
@@ -218,7 +240,12 @@ private:
     std::unique_ptr<PlaylistModel> m_playlist = std::make_unique<PlaylistModel>();
     LibraryPane m_library{m_link};
     std::unique_ptr<Gtk::Menu> m_rowMenu;
+
+private:
     bool m_updatingHeader = false;
+    face::FaceView m_view;
+    int m_faceWidth = 0;
+    int m_faceHeight = 0;
 
     std::string m_screenBeforeNowPlaying = face::kScreenMain;
     Drag m_drag = Drag::kNone;

@@ -27,11 +27,15 @@ int64_t NowMs() {
 
 }  // namespace
 
+int32_t MainFrame::KeyCodeOf(unsigned keyval) const {
+    return VirtualKeyFromKeyval(keyval);
+}
+
 bool MainFrame::OnKeyPress(GdkEventKey* event) {
     NoteUserInput();
     // Typing a server address is not a command.
     if (dynamic_cast<Gtk::Entry*>(get_focus())) return false;
-    const int32_t code = VirtualKeyFromKeyval(event->keyval);
+    const int32_t code = KeyCodeOf(event->keyval);
     if (code < 0) return false;
     const client::KeyDecision decision = m_settings.bindings.OnKeyDown(code, NowMs());
     if (decision.action >= 0) PerformAction(decision.action);
@@ -42,7 +46,7 @@ bool MainFrame::OnKeyPress(GdkEventKey* event) {
 bool MainFrame::OnKeyRelease(GdkEventKey* event) {
     NoteUserInput();
     if (dynamic_cast<Gtk::Entry*>(get_focus())) return false;
-    const int32_t code = VirtualKeyFromKeyval(event->keyval);
+    const int32_t code = KeyCodeOf(event->keyval);
     if (code < 0) return false;
     const client::KeyDecision decision = m_settings.bindings.OnKeyUp(code, NowMs());
     if (decision.action >= 0) PerformAction(decision.action);

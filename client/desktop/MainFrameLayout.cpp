@@ -8,6 +8,7 @@
 #include <gtkmm/separatormenuitem.h>
 #include <gtkmm/stylecontext.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "client/desktop/MainFrame.h"
@@ -15,6 +16,9 @@
 namespace vantor::desktop {
 
 namespace {
+
+// A list whose bottom lies this close to the face's bottom edge counts as reaching it.
+constexpr int32_t kBottomListSlack = 16;
 
 std::string Css(const skin::Rgb& c) {
     char text[32];
@@ -168,11 +172,14 @@ void MainFrame::PlaceNativeControls() {
             widget->hide();
             continue;
         }
-        widget->set_size_request(place->rect.Width(), place->rect.Height());
+        skin::Rect rect = m_view.ToArea(place->rect);
+        // A list that reaches the face's bottom takes the height the face leaves free.
+        if (place->rect.bottom >= m_faceHeight - kBottomListSlack) rect.bottom += m_view.extraHeight;
+        widget->set_size_request(rect.Width(), rect.Height());
         if (widget->get_parent() == &m_fixed) {
-            m_fixed.move(*widget, place->rect.left, place->rect.top);
+            m_fixed.move(*widget, rect.left, rect.top);
         } else {
-            m_fixed.put(*widget, place->rect.left, place->rect.top);
+            m_fixed.put(*widget, rect.left, rect.top);
         }
     }
 }
@@ -184,6 +191,7 @@ void MainFrame::StyleNativeControls() {
     if (font) {
         int pixels = font->PixelHeightFor(m_skin.PixelsPerInch());
         if (pixels <= 0) pixels = 13;
+        pixels = static_cast<int>(std::lround(pixels * m_view.scale));
         fontCss =
             "font-family: \"" + font->face + "\"; font-size: " + std::to_string(pixels) + "px;";
     }
@@ -240,6 +248,46 @@ void MainFrame::StyleNativeControls() {
     }
     Gtk::StyleContext::add_provider_for_screen(screen, provider,
                                                GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
+bool MainFrame::ShowsBottomList() const {
+    const std::pair<const char*, const Gtk::Widget*> lists[] = {
+        {"playlist.main", &m_playlistMain},
+        {"playlist.editor", &m_playlistEditor},
+        {"medialib.tagview", &m_library.List()},
+    };
+    for (const auto& [name, widget] : lists) {
+        const skin::WindowComponent* place = m_skin.FindWindowComponent(name);
+        if (place && widget->get_visible() && place->rect.bottom >= m_faceHeight - kBottomListSlack)
+            return true;
+    }
+    return false;
+}
+
+void MainFrame::SizeArea() {
+    const int width = m_view.areaWidth > 0
+                          ? m_view.areaWidth
+                          : static_cast<int>(std::lround(m_faceWidth * m_view.scale));
+    const int height = m_view.areaHeight > 0
+                           ? m_view.areaHeight
+                           : static_cast<int>(std::lround(m_faceHeight * m_view.scale));
+    m_area.set_size_request(width, height);
+}
+
+void MainFrame::LayoutFace() {
+    SizeArea();
+    PlaceNativeControls();
+    StyleNativeControls();
+}
+
+void MainFrame::SetFaceView(const face::FaceView& view) {
+    if (view == m_view) return;
+    const bool restyle = view.scale != m_view.scale;
+    m_view = view;
+    SizeArea();
+    PlaceNativeControls();
+    if (restyle) StyleNativeControls();
+    Redraw();
 }
 
 void MainFrame::FillServerList() {

@@ -22,14 +22,21 @@ int32_t BandIndex(const std::string& name) {
     return name == "eq.preamp" ? 0 : std::atoi(name.c_str() + 6);
 }
 
+// Pointer events that a touch screen's finger stands behind (the toolkit turns touches on
+// a widget that takes no touch events into pointer events of the touch device).
+bool IsTouch(GdkEvent* event) {
+    GdkDevice* device = gdk_event_get_source_device(event);
+    return device && gdk_device_get_source(device) == GDK_SOURCE_TOUCHSCREEN;
+}
+
 }  // namespace
 
 bool MainFrame::OnButtonPress(GdkEventButton* event) {
     NoteUserInput();
     if (event->button != 1 || event->type != GDK_BUTTON_PRESS) return true;
     if (m_keeper->Worker().IsNetworkDown()) return true;
-    const int x = static_cast<int>(event->x);
-    const int y = static_cast<int>(event->y);
+    const int x = m_view.FaceX(event->x);
+    const int y = m_view.FaceY(event->y);
     const std::string screen = Screen();
     const skin::Component* pressed = m_painter.HitTest(screen, x, y, true, true);
     {
@@ -42,13 +49,15 @@ bool MainFrame::OnButtonPress(GdkEventButton* event) {
 }
 
 bool MainFrame::OnMotion(GdkEventMotion* event) {
-    const int x = static_cast<int>(event->x);
-    const int y = static_cast<int>(event->y);
+    const int x = m_view.FaceX(event->x);
+    const int y = m_view.FaceY(event->y);
     if ((event->state & GDK_BUTTON1_MASK) && m_drag != Drag::kNone) {
         NoteUserInput();
         DragTo(x, y);
         return true;
     }
+    // A finger does not hover: a touched button would stay lit after the finger left it.
+    if (IsTouch(reinterpret_cast<GdkEvent*>(event))) return true;
     const int32_t hovered = m_painter.IndexOf(m_painter.HitTest(Screen(), x, y, true, true));
     bool changed = false;
     {
@@ -72,8 +81,8 @@ bool MainFrame::OnLeave(GdkEventCrossing*) {
 bool MainFrame::OnButtonRelease(GdkEventButton* event) {
     NoteUserInput();
     if (event->button != 1) return true;
-    const int x = static_cast<int>(event->x);
-    const int y = static_cast<int>(event->y);
+    const int x = m_view.FaceX(event->x);
+    const int y = m_view.FaceY(event->y);
     bool wasPressed = false;
     {
         std::lock_guard<std::mutex> lock(m_drawLock);

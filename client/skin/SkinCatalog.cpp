@@ -15,6 +15,13 @@ std::string DefaultSkinPath(const std::string& installFolder, bool vga) {
     return installFolder + SkinsFolderName(vga) + "default/default.xml";
 }
 
+std::string ChooseInstallFolder(const std::string& programFolder,
+                                const std::string& installedFolder, bool vga) {
+    std::error_code error;
+    if (std::filesystem::exists(DefaultSkinPath(programFolder, vga), error)) return programFolder;
+    return installedFolder;
+}
+
 std::vector<InstalledSkin> ListInstalledSkins(const std::string& skinsFolder) {
     std::vector<InstalledSkin> skins;
     std::error_code ec;

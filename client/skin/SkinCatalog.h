@@ -30,6 +30,12 @@ std::string SkinsFolderName(bool vga);
 // installFolder (ending in "/") + "skins/default/default.xml" (or the VGA one).
 std::string DefaultSkinPath(const std::string& installFolder, bool vga);
 
+// The folder a client's skins lie below when its settings name none: the program's own
+// folder when the default skin lies beside the program (a build tree), else the installed
+// data folder.
+std::string ChooseInstallFolder(const std::string& programFolder,
+                                const std::string& installedFolder, bool vga);
+
 // Every "*.xml" in every folder directly below `skinsFolder`, ordered by folder, then file.
 // Empty when the folder can't be read.
 std::vector<InstalledSkin> ListInstalledSkins(const std::string& skinsFolder);

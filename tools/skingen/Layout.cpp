@@ -89,13 +89,13 @@ ComponentSpec Painters::Toggle(const std::string& name, const std::string& mode,
 
 ComponentSpec Painters::Pill(const std::string& name, const std::string& mode, Box box,
                              const std::string& label, bool primary, const Colour& under,
-                             Icon icon) const {
+                             Icon icon, double textShare) const {
     const Palette& pal = p;
-    auto state = [&pal, label, icon](const Colour& face, const Colour& ink, bool ring) {
+    auto state = [&pal, label, icon, textShare](const Colour& face, const Colour& ink, bool ring) {
         return [=, &pal](cairo_t* cr, double w, double h) {
             FillRoundRect(cr, 0, 0, w, h, h / 2, face);
             if (ring) StrokeRoundRect(cr, 0, 0, w, h, h / 2, pal.edge, 1);
-            const double text = h * 0.46;
+            const double text = h * textShare;
             if (icon && label.empty()) {
                 icon(cr, w / 2, h / 2, h * 0.62, ink);
             } else if (icon) {
@@ -184,6 +184,36 @@ ComponentSpec Painters::EqKnob(Box box, const Colour& under) const {
     spec.keyed = true;
     spec.under = under;
     return spec;
+}
+
+ComponentSpec Decoration(const std::string& name, const std::string& mode, Box box,
+                         StatePainter painter, const Colour& under) {
+    ComponentSpec spec = MakeSpec(name, mode, box);
+    spec.ignoreInput = true;
+    spec.norm = std::move(painter);
+    spec.under = under;
+    return spec;
+}
+
+void AddTransport(SkinWriter& skin, const Painters& paint, const std::string& mode,
+                  const TransportRow& row, bool withStop, const Colour& under) {
+    const int count = withStop ? 5 : 4;
+    const int total = row.big + row.small * (count - 1) + row.gap * (count - 1);
+    int x = (row.faceWidth - total) / 2;
+    const int y = row.top + (row.big - row.small) / 2;
+    const int small = row.small;
+    skin.Add(paint.RoundButton("prev", mode, {x, y, small, small}, IconPrevious, false, under));
+    x += small + row.gap;
+    skin.Add(
+        paint.RoundButton("play", mode, {x, row.top, row.big, row.big}, IconPlay, true, under));
+    x += row.big + row.gap;
+    skin.Add(paint.RoundButton("pause", mode, {x, y, small, small}, IconPause, false, under));
+    x += small + row.gap;
+    if (withStop) {
+        skin.Add(paint.RoundButton("stop", mode, {x, y, small, small}, IconStop, false, under));
+        x += small + row.gap;
+    }
+    skin.Add(paint.RoundButton("next", mode, {x, y, small, small}, IconNext, false, under));
 }
 
 void AddFonts(SkinWriter& skin) {

@@ -31,9 +31,10 @@ struct Painters {
     ComponentSpec Toggle(const std::string& name, const std::string& mode, Box box, Icon icon,
                          const Colour& under) const;
     // Pill button with a label (and optional icon before it).
+    // `textShare`: the label's size as a share of the height.
     ComponentSpec Pill(const std::string& name, const std::string& mode, Box box,
                        const std::string& label, bool primary, const Colour& under,
-                       Icon icon = nullptr) const;
+                       Icon icon = nullptr, double textShare = 0.46) const;
     // Pill toggle with a small lamp that lights in the push ("on") state.
     ComponentSpec LampPill(const std::string& name, const std::string& mode, Box box,
                            const std::string& label, const Colour& under) const;
@@ -47,6 +48,21 @@ struct Painters {
     ComponentSpec EqKnob(Box box, const Colour& under) const;
 };
 
+// A component that only decorates: drawn, never hit.
+ComponentSpec Decoration(const std::string& name, const std::string& mode, Box box,
+                         StatePainter painter, const Colour& under);
+
+// The transport buttons in one row centred across the face, the play button the larger.
+struct TransportRow {
+    int faceWidth;
+    int top;
+    int big;
+    int small;
+    int gap;
+};
+void AddTransport(SkinWriter& skin, const Painters& paint, const std::string& mode,
+                  const TransportRow& row, bool withStop, const Colour& under);
+
 void AddConnectScreen(SkinWriter& skin, const Painters& paint);
 void AddDeck(SkinWriter& skin, const Painters& paint);
 void AddMainScreen(SkinWriter& skin, const Painters& paint);
@@ -58,5 +74,13 @@ void AddFonts(SkinWriter& skin);
 
 // The whole skin in the order components are drawn and hit-tested.
 void BuildSkin(SkinWriter& skin);
+
+// The handheld skin: a portrait face 240 x 280 (VGA doubles it) that leaves a 240 x 320
+// screen the header bar's 40 pixels, with touch targets of at least 34 pixels (9 mm on a
+// phone whose 240 pixels span its width). HandheldLayout.cpp.
+inline constexpr int kHandheldFaceWidth = 240;
+inline constexpr int kHandheldFaceHeight = 280;
+inline constexpr int kHandheldTouchTarget = 34;
+void BuildHandheldSkin(SkinWriter& skin);
 
 }  // namespace vantor::skingen

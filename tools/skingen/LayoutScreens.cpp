@@ -9,15 +9,6 @@ namespace vantor::skingen {
 
 namespace {
 
-ComponentSpec Decoration(const std::string& name, const std::string& mode, Box box,
-                         StatePainter painter, const Colour& under) {
-    ComponentSpec spec = MakeSpec(name, mode, box);
-    spec.ignoreInput = true;
-    spec.norm = std::move(painter);
-    spec.under = under;
-    return spec;
-}
-
 // A card whose window component sits inset by 6 pixels, so the list keeps rounded corners.
 void AddListFrame(SkinWriter& skin, const Painters& paint, const std::string& frameName,
                   const std::string& mode, const std::string& listName, Box box) {
@@ -25,29 +16,6 @@ void AddListFrame(SkinWriter& skin, const Painters& paint, const std::string& fr
     skin.Add(Decoration(frameName, mode, box, paint.Card(), p.base));
     skin.AddWindowComponent(listName, {box.x + 6, box.y + 6, box.w - 12, box.h - 12}, p.card,
                             p.text, p.accent);
-}
-
-// The transport row shared by the deck and the now-playing screen.
-void AddTransport(SkinWriter& skin, const Painters& paint, const std::string& mode, int top,
-                  bool withStop, const Colour& under) {
-    const int big = 52;
-    const int small = 44;
-    const int gap = withStop ? 10 : 12;
-    const int count = withStop ? 5 : 4;
-    const int total = big + small * (count - 1) + gap * (count - 1);
-    int x = (kFaceWidth - total) / 2;
-    const int y = top + (big - small) / 2;
-    skin.Add(paint.RoundButton("prev", mode, {x, y, small, small}, IconPrevious, false, under));
-    x += small + gap;
-    skin.Add(paint.RoundButton("play", mode, {x, top, big, big}, IconPlay, true, under));
-    x += big + gap;
-    skin.Add(paint.RoundButton("pause", mode, {x, y, small, small}, IconPause, false, under));
-    x += small + gap;
-    if (withStop) {
-        skin.Add(paint.RoundButton("stop", mode, {x, y, small, small}, IconStop, false, under));
-        x += small + gap;
-    }
-    skin.Add(paint.RoundButton("next", mode, {x, y, small, small}, IconNext, false, under));
 }
 
 }  // namespace
@@ -127,7 +95,7 @@ void AddDeck(SkinWriter& skin, const Painters& paint) {
     skin.Add(time);
     skin.Add(paint.BarBack("positionbar.back", deck, {20, 86, 360, 14}, 6, p.card));
     skin.Add(paint.BarFill("positionbar", {20, 86, 360, 14}, 6, p.card));
-    AddTransport(skin, paint, deck, 106, true, p.card);
+    AddTransport(skin, paint, deck, {kFaceWidth, 106, 52, 44, 10}, true, p.card);
     skin.Add(paint.Toggle("shuffle", deck, {20, 118, 30, 30}, IconShuffle, p.card));
     skin.Add(paint.Toggle("repeat", deck, {350, 118, 30, 30}, IconRepeat, p.card));
     skin.Add(paint.BarBack("volumebar.back", deck, {42, 163, 170, 16}, 6, p.card));
@@ -238,7 +206,7 @@ void AddNowPlayingScreen(SkinWriter& skin, const Painters& paint) {
     skin.Add(time);
     skin.AddWindowComponent("nowplaying.position", {200, 406, 160, 22}, p.base, p.textDim,
                             p.accent);
-    AddTransport(skin, paint, mode, 448, false, p.base);
+    AddTransport(skin, paint, mode, {kFaceWidth, 448, 52, 44, 12}, false, p.base);
 }
 
 void AddDialogParts(SkinWriter& skin, const Painters& paint) {

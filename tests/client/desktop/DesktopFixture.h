@@ -29,12 +29,7 @@ inline const std::string kSkins = VANTOR_SKINS_ROOT;
 constexpr unsigned kAccent = 0x4c9dff;  // the default skin's accent
 
 inline bool Near(unsigned a, unsigned b, int tolerance = 12) {
-    for (int shift : {0, 8, 16}) {
-        const int ca = static_cast<int>((a >> shift) & 0xff);
-        const int cb = static_cast<int>((b >> shift) & 0xff);
-        if (std::abs(ca - cb) > tolerance) return false;
-    }
-    return true;
+    return test::NearColour(a, b, tolerance);
 }
 
 class DesktopRemoteTest : public ::testing::Test {

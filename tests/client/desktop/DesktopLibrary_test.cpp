@@ -138,7 +138,7 @@ protected:
     void DialogButton(const face::DialogLayout& layout, const std::string& name) {
         int dx = 0;
         int dy = 0;
-        ASSERT_TRUE(m_window.FindWindow(face::kDialogTitle, dx, dy));
+        ASSERT_TRUE(m_window.WindowAt(face::kDialogTitle, dx, dy));
         for (const face::DialogButton& button : layout.buttons)
             if (button.name == name)
                 m_window.Click(dx + (button.box.left + button.box.right) / 2,
@@ -255,7 +255,7 @@ TEST_F(DesktopLibraryTest, BrowsesPlaysSearchesRatesAndIsSetUp) {
         face::LayoutDialog(face::DialogKind::kSelectEqPreset, m_skin, {});
     int dx = 0;
     int dy = 0;
-    ASSERT_TRUE(m_window.FindWindow(face::kDialogTitle, dx, dy));
+    ASSERT_TRUE(m_window.WindowAt(face::kDialogTitle, dx, dy));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     m_window.Click(dx + presets.list.left + 40, dy + presets.list.top + kDialogRowHeight * 3 / 2);
     Shot("eq-presets", 1, true);
@@ -267,16 +267,16 @@ TEST_F(DesktopLibraryTest, BrowsesPlaysSearchesRatesAndIsSetUp) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         m_window.Key("alt+f");
         m_window.KeyToFocus("s");
-        ASSERT_TRUE(m_window.FindWindow(face::kDialogTitle, dx, dy));
+        ASSERT_TRUE(m_window.WindowAt(face::kDialogTitle, dx, dy));
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        m_window.Type("Road Trip");
+        m_window.TypeToFocus("Road Trip");
         if (attempt == 0) Shot("save-playlist", 1, true);
         DialogButton(save, face::kDialogOk);
         if (attempt == 0) {
-            ASSERT_FALSE(m_window.FindWindow("Save Playlist", dx, dy, 1500)) << "not saved";
+            ASSERT_FALSE(m_window.WindowAt("Save Playlist", dx, dy, 1500)) << "not saved";
         }
     }
-    ASSERT_TRUE(m_window.FindWindow("Save Playlist", dx, dy)) << "a taken name was not told";
+    ASSERT_TRUE(m_window.WindowAt("Save Playlist", dx, dy)) << "a taken name was not told";
     Shot("save-playlist-taken", 1, true);
     m_window.KeyToWindow("Save Playlist", "Return");
 
@@ -285,7 +285,7 @@ TEST_F(DesktopLibraryTest, BrowsesPlaysSearchesRatesAndIsSetUp) {
     m_window.KeyToFocus("t");
     int sx = 0;
     int sy = 0;
-    ASSERT_TRUE(m_window.FindWindow("Vantor Settings", sx, sy));
+    ASSERT_TRUE(m_window.WindowAt("Vantor Settings", sx, sy));
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     m_window.Click(sx + kButtonsTabX, sy + kTabY);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -347,10 +347,10 @@ TEST_F(DesktopLibraryTest, UpdatesFromTheServerOrGoesOnAfterAnError) {
     StartRemote();
     int x = 0;
     int y = 0;
-    ASSERT_TRUE(m_window.FindWindow("Update Available", x, y, 20000));
+    ASSERT_TRUE(m_window.WindowAt("Update Available", x, y, 20000));
     Shot("update-question", 1, true);
     m_window.KeyToWindow("Update Available", "Return");
-    ASSERT_TRUE(m_window.FindWindow("Error Applying Update", x, y, 20000));
+    ASSERT_TRUE(m_window.WindowAt("Error Applying Update", x, y, 20000));
     Shot("update-error", 1, true);
     m_window.KeyToWindow("Error Applying Update", "Return");
     EXPECT_TRUE(WaitUntil([&] { return OnDeck(); }, 20000)) << "no main screen after the error";
@@ -361,7 +361,7 @@ TEST_F(DesktopLibraryTest, UpdatesFromTheServerOrGoesOnAfterAnError) {
     // The right checksum: started with its parameters, and the remote ends by itself.
     describe(checksum);
     StartRemote();
-    ASSERT_TRUE(m_window.FindWindow("Update Available", x, y, 20000));
+    ASSERT_TRUE(m_window.WindowAt("Update Available", x, y, 20000));
     m_window.KeyToWindow("Update Available", "Return");
     EXPECT_TRUE(WaitUntil(
         [&] { return test::ReadFileText(install + "started.txt") == "--quiet\n"; }, 20000));

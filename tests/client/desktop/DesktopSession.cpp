@@ -139,6 +139,23 @@ bool Screenshot::SaveCrop(int x, int y, int w, int h, const std::string& path) c
     return ok;
 }
 
+bool RemoteWindow::Start(const std::string& program, const std::string& display,
+                         const std::string& registryDir, const std::string& logPath,
+                         const std::vector<std::string>& args) {
+    m_display = display;
+    std::vector<std::string> argv = {program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return m_process.Start(argv,
+                           {{"DISPLAY", display},
+                            {"VANTOR_REGISTRY_DIR", registryDir},
+                            {"NO_AT_BRIDGE", "1"},
+                            {"GTK_THEME", "Adwaita"},
+                            // The toolkit's own caches are not ours to answer for.
+                            {"ASAN_OPTIONS", "detect_leaks=0"},
+                            {"XDG_CACHE_HOME", registryDir + "cache"}},
+                           logPath);
+}
+
 namespace {
 
 // "X=10\nY=20\n..." as xdotool's --shell output gives it.
@@ -155,45 +172,55 @@ std::map<std::string, int> ShellValues(const std::string& output) {
 
 }  // namespace
 
-bool RemoteWindow::Start(const std::string& program, const std::string& display,
-                         const std::string& registryDir, const std::string& logPath) {
-    m_display = display;
-    return m_process.Start({program},
-                           {{"DISPLAY", display},
-                            {"VANTOR_REGISTRY_DIR", registryDir},
-                            {"NO_AT_BRIDGE", "1"},
-                            {"GTK_THEME", "Adwaita"},
-                            // The toolkit's own caches are not ours to answer for.
-                            {"ASAN_OPTIONS", "detect_leaks=0"},
-                            {"XDG_CACHE_HOME", registryDir + "cache"}},
-                           logPath);
-}
-
 bool RemoteWindow::Xdotool(const std::vector<std::string>& args, std::string* output) const {
     std::vector<std::string> argv = {"/usr/bin/env", "DISPLAY=" + m_display, "/usr/bin/xdotool"};
     argv.insert(argv.end(), args.begin(), args.end());
     return RunProgram(argv, output, 20000) == 0;
 }
 
-bool RemoteWindow::Locate(int faceWidth, int faceHeight, int timeoutMs) {
+std::map<std::string, int> RemoteWindow::FindWindow(const std::string& title, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::string output;
     while (std::chrono::steady_clock::now() < deadline) {
         output.clear();
-        if (Xdotool({"search", "--onlyvisible", "--name", "^VantorPC$"}, &output) &&
+        if (Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"}, &output) &&
             !output.empty())
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     std::istringstream ids(output);
-    if (!(ids >> m_window)) return false;
-    output.clear();
-    if (!Xdotool({"getwindowgeometry", "--shell", m_window}, &output)) return false;
-    std::map<std::string, int> values = ShellValues(output);
+    if (!(ids >> m_window)) return {};
+    return Geometry();
+}
+
+std::map<std::string, int> RemoteWindow::Geometry() const {
+    std::string output;
+    if (!Xdotool({"getwindowgeometry", "--shell", m_window}, &output)) return {};
+    return ShellValues(output);
+}
+
+bool RemoteWindow::Locate(int faceWidth, int faceHeight, int timeoutMs) {
+    std::map<std::string, int> values = FindWindow("VantorPC", timeoutMs);
     if (values["WIDTH"] < faceWidth || values["HEIGHT"] < faceHeight) return false;
     m_faceX = values["X"] + (values["WIDTH"] - faceWidth) / 2;
     m_faceY = values["Y"] + values["HEIGHT"] - faceHeight;
     return true;
+}
+
+bool RemoteWindow::LocateWindow(const std::string& title, int timeoutMs) {
+    std::map<std::string, int> values = FindWindow(title, timeoutMs);
+    if (values.empty()) return false;
+    m_faceX = values["X"];
+    m_faceY = values["Y"];
+    return true;
+}
+
+void RemoteWindow::Resize(int width, int height) const {
+    Xdotool({"windowsize", "--sync", m_window, std::to_string(width), std::to_string(height)});
+}
+
+void RemoteWindow::Type(const std::string& text) const {
+    Xdotool({"windowfocus", "--sync", m_window, "type", "--delay", "40", text});
 }
 
 // A synchronous move to where the pointer already is waits for a motion that never comes:
@@ -238,28 +265,26 @@ void RemoteWindow::KeyToFocus(const std::string& keys) const {
     Xdotool({"key", "--delay", "40", keys});
 }
 
-void RemoteWindow::Type(const std::string& text) const {
-    Xdotool({"type", "--delay", "60", text});
+void RemoteWindow::TypeToFocus(const std::string& text) const {
+    Xdotool({"type", "--delay", "40", text});
 }
 
 void RemoteWindow::KeyToWindow(const std::string& title, const std::string& keys) const {
-    Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$", "windowfocus", "--sync", "%1",
-             "key", keys});
+    Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$", "windowfocus", "--sync",
+             "%1", "key", keys});
 }
 
-bool RemoteWindow::FindWindow(const std::string& title, int& x, int& y, int timeoutMs) const {
+bool RemoteWindow::WindowAt(const std::string& title, int& x, int& y, int timeoutMs) const {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::string output;
     while (output.empty() && std::chrono::steady_clock::now() < deadline) {
-        if (!Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"}, &output))
+        if (!Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$", "getwindowgeometry",
+                      "--shell", "%1"},
+                     &output))
             output.clear();
         if (output.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    std::string id;
-    std::istringstream ids(output);
-    if (!(ids >> id)) return false;
-    output.clear();
-    if (!Xdotool({"getwindowgeometry", "--shell", id}, &output)) return false;
+    if (output.empty()) return false;
     std::map<std::string, int> values = ShellValues(output);
     x = values["X"] - m_faceX;
     y = values["Y"] - m_faceY;

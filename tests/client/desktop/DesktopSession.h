@@ -16,6 +16,16 @@
 
 namespace vantor::test {
 
+// Two 0xRRGGBB colours within `tolerance` of each other in every channel.
+inline bool NearColour(unsigned a, unsigned b, int tolerance = 12) {
+    for (int shift : {0, 8, 16}) {
+        const int ca = static_cast<int>((a >> shift) & 0xff);
+        const int cb = static_cast<int>((b >> shift) & 0xff);
+        if (ca - cb > tolerance || cb - ca > tolerance) return false;
+    }
+    return true;
+}
+
 // A program started in the background, stopped (SIGTERM, then SIGKILL) by its owner.
 class ChildProcess {
 public:
@@ -70,18 +80,28 @@ private:
     cairo_surface_t* m_surface = nullptr;
 };
 
-// VantorPC on the display, with the test's settings.
+// A remote (VantorPC, VantorCE) on the display, with the test's settings.
 class RemoteWindow {
 public:
-    // `registryDir` holds the client's settings (VANTOR_REGISTRY_DIR).
+    // `registryDir` holds the client's settings (VANTOR_REGISTRY_DIR); `args` follow the
+    // program's name.
     bool Start(const std::string& program, const std::string& display,
-               const std::string& registryDir, const std::string& logPath);
+               const std::string& registryDir, const std::string& logPath,
+               const std::vector<std::string>& args = {});
     int Stop() { return m_process.Stop(); }
     bool IsRunning() { return m_process.IsRunning(); }
     pid_t Pid() const { return m_process.Pid(); }
 
     // Finds the window and where its skinned face lies (the face fills its bottom).
     bool Locate(int faceWidth, int faceHeight, int timeoutMs = 20000);
+    // Finds the window titled `title`; positions are then window coordinates.
+    bool LocateWindow(const std::string& title, int timeoutMs = 20000);
+    // The window's new size, as a turned screen gives it.
+    void Resize(int width, int height) const;
+    // The window's geometry ("X", "Y", "WIDTH", "HEIGHT"); empty when it is not found.
+    std::map<std::string, int> Geometry() const;
+    // Text typed into the focused field.
+    void Type(const std::string& text) const;
     int FaceX() const { return m_faceX; }
     int FaceY() const { return m_faceY; }
 
@@ -91,19 +111,21 @@ public:
     void Drag(int x1, int y1, int x2, int y2) const;
     // A key press through xdotool ("alt+e").
     void Key(const std::string& keys) const;
-    // Keys or text to whatever window has the focus now (a menu, a dialog).
+    // Keys or text to whatever has the focus now (a menu, a dialog over the window).
     void KeyToFocus(const std::string& keys) const;
-    void Type(const std::string& text) const;
+    void TypeToFocus(const std::string& text) const;
     // Keys to the visible window titled `title` (a message box), focused first.
     void KeyToWindow(const std::string& title, const std::string& keys) const;
-    // The top-left corner of the visible window titled `title`, in face coordinates; false
-    // when it did not show within the timeout.
-    bool FindWindow(const std::string& title, int& x, int& y, int timeoutMs = 10000) const;
+    // The top-left corner of the visible window titled `title` (a dialog) in face
+    // coordinates; false when it did not show within the timeout.
+    bool WindowAt(const std::string& title, int& x, int& y, int timeoutMs = 10000) const;
     // The centre of a component's norm rectangle, in face coordinates.
     static void Centre(const skin::Skin& skin, const std::string& name, const std::string& screen,
                        int& x, int& y);
 
 private:
+    // Finds the window titled `title` and gives its geometry.
+    std::map<std::string, int> FindWindow(const std::string& title, int timeoutMs);
     bool Xdotool(const std::vector<std::string>& args, std::string* output = nullptr) const;
     // xdotool arguments that move the pointer to face coordinates and wait until it is there.
     std::vector<std::string> MoveTo(int x, int y) const;
