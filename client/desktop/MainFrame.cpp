@@ -1,4 +1,5 @@
 #include "client/desktop/MainFrame.h"
+#include "client/desktop/SkinnedDialogs.h"
 
 #include <glibmm/main.h>
 #include <gtkmm/entry.h>
@@ -25,7 +26,7 @@ MainFrame::MainFrame(client::ClientProfile profile, client::ClientSettings setti
     : m_profile(std::move(profile)), m_settings(std::move(settings)), m_registry(registry) {
     set_title("VantorPC");
     set_resizable(false);
-    m_dialogs = MakeBasicDialogs(*this);
+    m_dialogs = MakeSkinnedDialogs(*this, m_area, m_painter, [this] { OpenSettings(); });
 
     m_link.SetEndpoints(client::EndpointsFromSettings(
         m_settings.connectionPort, m_settings.discoveryAddress, m_settings.discoveryPort));
@@ -67,11 +68,21 @@ MainFrame::MainFrame(client::ClientProfile profile, client::ClientSettings setti
 
     m_playlistMain.SetModel(m_playlist->TreeModel());
     m_playlistEditor.SetModel(m_playlist->TreeModel());
-    m_library.SetModel(m_libraryRows->TreeModel());
+    m_library.onTitle = [this](const std::string& title) {
+        {
+            std::lock_guard<std::mutex> lock(m_drawLock);
+            m_face.libraryTitle = title;
+        }
+        Redraw();
+    };
+    m_library.Browser().Reset();
     m_playlist->onPageNeeded = [this](int start) { RequestPlaylistPage(start); };
     auto play = [this](int row) { m_link.SetPlaylistPosition(row); };
     m_playlistMain.onActivate = play;
     m_playlistEditor.onActivate = play;
+    auto menu = [this](int row, const GdkEvent* event) { ShowPlaylistMenu(row, event); };
+    m_playlistMain.onContextMenu = menu;
+    m_playlistEditor.onContextMenu = menu;
     m_playlistEditor.EnableReordering([this](int from, int to) {
         m_link.PlaylistMove(from, to);
         m_playlist->MoveRow(from, to);
@@ -94,6 +105,7 @@ bool MainFrame::ApplySkin() {
     if (outcome == skin::SkinLoadOutcome::kFailed) return false;
     if (outcome == skin::SkinLoadOutcome::kDefault) m_settings.skinFilePath = defaultSkin;
     m_images.Clear();
+    m_library.LoadIcons(m_skin.Folder());
     const skin::Component* main = m_skin.FindComponent("main");
     m_faceWidth = main ? main->norm.destination.Width() : 400;
     m_faceHeight = main ? main->norm.destination.Height() : 540;
@@ -152,7 +164,8 @@ void MainFrame::ShowScreen(const std::string& screen) {
     m_serverList.set_visible(screen == face::kScreenConnect);
     m_playlistMain.set_visible(screen == face::kScreenMain);
     m_playlistEditor.set_visible(screen == face::kScreenPlaylist);
-    m_library.set_visible(screen == face::kScreenPlaylist);
+    m_library.List().set_visible(screen == face::kScreenPlaylist);
+    m_library.SearchField().set_visible(screen == face::kScreenPlaylist);
     if (screen == face::kScreenNowPlaying) {
         bool noArt = false;
         {
@@ -272,6 +285,8 @@ void MainFrame::OnConnected() {
 bool MainFrame::AskYesNo(const std::string& text, const std::string& title) {
     Gtk::MessageDialog dialog(*this, text, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_YES_NO, true);
     dialog.set_title(title);
+    // Yes is the default answer, as a system question box has it.
+    dialog.set_default_response(Gtk::RESPONSE_YES);
     return dialog.run() == Gtk::RESPONSE_YES;
 }
 

@@ -15,6 +15,7 @@
 #include <gtkmm/comboboxtext.h>
 #include <gtkmm/drawingarea.h>
 #include <gtkmm/fixed.h>
+#include <gtkmm/menu.h>
 #include <gtkmm/menubar.h>
 #include <gtkmm/menubutton.h>
 #include <gtkmm/togglebutton.h>
@@ -30,6 +31,7 @@
 #include <vector>
 
 #include "client/desktop/FrameDialogs.h"
+#include "client/desktop/LibraryPane.h"
 #include "client/desktop/MainLoopPost.h"
 #include "client/desktop/PlaylistModel.h"
 #include "client/desktop/PlaylistView.h"
@@ -39,6 +41,7 @@
 #include "client/face/FaceView.h"
 #include "client/face/SkinImages.h"
 #include "client/face/SkinPainter.h"
+#include "client/library/AlbumArtFetcher.h"
 #include "client/link/ConnectView.h"
 #include "client/link/ConnectionKeeper.h"
 #include "client/link/LinkListener.h"
@@ -97,6 +100,7 @@ public:
     void OnAlbumArtReceived(const std::string& artUrl) override;
     void OnLibraryListingReceived(const std::string& path,
                                   const CBrowseLibraryResponse& response) override;
+    void OnSearchResultsReceived(const CMediaSearchResponse& response) override;
     void OnClientVersionReceived(const CClientVersionResponse& response) override;
     void OnEqPresetsReceived(const CEqPresetsResponse& response) override;
     void OnConnectionLost() override;
@@ -134,6 +138,8 @@ private:
     void SizeArea();
     void FillServerList();
     void UpdateHeaderButtons();
+    void OnLibraryButton();
+    void OnSearchButton();
 
     // Drawing (MainFrame.cpp).
     bool OnDraw(const Cairo::RefPtr<Cairo::Context>& cr);
@@ -154,6 +160,16 @@ private:
     void SetEqFromBar(const skin::Component& back, int y);
     void MoveSelectedRow(int delta);
     void AskClearPlaylist();
+
+    // Dialogs, menus and the settings sheet (MainFrameDialogs.cpp).
+    void ShowPlaylistMenu(int row, const GdkEvent* event);
+    void ChooseEqPreset();
+    void SavePlaylist();
+    void JumpToSong();
+    DialogRows FindInPlaylist(const std::string& words);
+    void OpenSettings();
+    // Loads another skin file (the settings sheet's choice); false when it did not load.
+    bool ChangeSkin(const std::string& skinFile);
 
     // Keys (MainFrameKeys.cpp).
     bool OnKeyPress(GdkEventKey* event);
@@ -187,7 +203,6 @@ private:
     std::string ServerFieldText();
     // The server to connect to: "" finds one.
     std::string ServerFromField();
-    std::string AlbumArtFolder() const;
 
 protected:
     client::ClientProfile m_profile;
@@ -222,9 +237,9 @@ protected:
     Gtk::ComboBoxText m_serverList{true};
     PlaylistView m_playlistMain{"playlist.main", "Tracks"};
     PlaylistView m_playlistEditor{"playlist.editor", "Tracks"};
-    PlaylistView m_library{"medialib.tagview", "Items"};
     std::unique_ptr<PlaylistModel> m_playlist = std::make_unique<PlaylistModel>();
-    std::unique_ptr<PlaylistModel> m_libraryRows = std::make_unique<PlaylistModel>();
+    LibraryPane m_library{m_link};
+    std::unique_ptr<Gtk::Menu> m_rowMenu;
 
 private:
     bool m_updatingHeader = false;
@@ -258,7 +273,7 @@ private:
 
     std::map<int32_t, int> m_pageRequests;  // request id -> first row
     int32_t m_nextPageRequestId = 1 << 30;
-    std::string m_lastArtUrl;
+    client::AlbumArtFetcher m_art{client::AlbumArtFetcher::DefaultCacheFolder()};
     std::vector<std::string> m_presets;
     bool m_exiting = false;
     bool m_hasEq = true;

@@ -17,6 +17,7 @@ constexpr int32_t kLeft = 0x25;
 constexpr int32_t kUp = 0x26;
 constexpr int32_t kRight = 0x27;
 constexpr int32_t kDown = 0x28;
+constexpr int32_t kJ = 0x4A;  // jump to a song of the play list
 
 int64_t NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -59,6 +60,21 @@ bool MainFrame::UnboundKey(int32_t code) {
     if (screen == face::kScreenPlaylist) list = &m_playlistEditor;
     if (!list) return false;
     const bool onEditor = screen == face::kScreenPlaylist;
+    if (onEditor && m_library.ListHasFocus()) {
+        if (code == kEnter || code == kCenter || code == kRight) {
+            m_library.OpenOrPlaySelected();
+            return true;
+        }
+        if (code == kLeft) {
+            m_library.Back();
+            return true;
+        }
+        return false;
+    }
+    if (code == kJ) {
+        JumpToSong();
+        return true;
+    }
     if (code == kEnter || code == kCenter || (onEditor && code == kRight)) {
         const int row = list->SelectedRow();
         if (row < 0) return false;
@@ -74,8 +90,6 @@ bool MainFrame::UnboundKey(int32_t code) {
         list->FocusRow(row < 0 ? 0 : row);
         return true;
     }
-    // Left goes back a level in the library browser, which has no levels yet.
-    (void)kLeft;
     return false;
 }
 

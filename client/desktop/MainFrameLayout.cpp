@@ -46,13 +46,11 @@ Gtk::MenuItem* Item(Gtk::Menu& menu, const std::string& label, std::function<voi
 
 void MainFrame::BuildMenus() {
     auto fileMenu = [this](Gtk::Menu& menu) {
-        Item(
-            menu, "Save Playlist...", [this] { m_dialogs->SavePlaylist(); },
-            m_dialogs->CanSavePlaylist());
-        Item(menu, "Now Playing...", [this] { ShowScreen(face::kScreenNowPlaying); });
-        Item(menu, "Disconnect", [this] { Disconnect(); });
-        Item(
-            menu, "Settings...", [this] { m_dialogs->Settings(); }, m_dialogs->CanOpenSettings());
+        Item(menu, "_Save Playlist...", [this] { SavePlaylist(); });
+        Item(menu, "_Jump to Song...", [this] { JumpToSong(); });
+        Item(menu, "_Now Playing...", [this] { ShowScreen(face::kScreenNowPlaying); });
+        Item(menu, "_Disconnect", [this] { Disconnect(); });
+        Item(menu, "Se_ttings...", [this] { m_dialogs->Settings(); });
         menu.append(*Gtk::manage(new Gtk::SeparatorMenuItem()));
         Item(menu, "E_xit", [this] { Exit(); });
         menu.show_all();
@@ -121,16 +119,31 @@ void MainFrame::BuildHeader() {
     select(m_mainMode, face::kScreenMain);
     select(m_eqMode, face::kScreenEq);
     m_libraryButton.signal_toggled().connect([this] {
-        if (m_updatingHeader) return;
-        if (Screen() != face::kScreenConnect && m_libraryButton.get_active()) {
-            ShowScreen(face::kScreenPlaylist);
-            m_link.BrowseLibrary("\\Music", 0, PlaylistModel::kPageSize);
-        }
-        UpdateHeaderButtons();
+        if (!m_updatingHeader) OnLibraryButton();
     });
-    m_searchButton.signal_clicked().connect([this] {
-        if (Screen() != face::kScreenConnect) ShowScreen(face::kScreenPlaylist);
-    });
+    m_searchButton.signal_clicked().connect([this] { OnSearchButton(); });
+}
+
+void MainFrame::OnLibraryButton() {
+    const std::string screen = Screen();
+    if (screen == face::kScreenPlaylist) {
+        // On the library already: the button is the breadcrumb.
+        m_library.ShowBreadcrumb(m_libraryButton);
+    } else if (screen != face::kScreenConnect) {
+        ShowScreen(face::kScreenPlaylist);
+        m_library.Browser().ShowCurrent();
+    }
+    UpdateHeaderButtons();
+}
+
+void MainFrame::OnSearchButton() {
+    const std::string screen = Screen();
+    if (screen == face::kScreenConnect) return;
+    if (screen != face::kScreenPlaylist) {
+        ShowScreen(face::kScreenPlaylist);
+        m_library.Browser().ShowCurrent();
+    }
+    m_library.FocusSearch();
 }
 
 void MainFrame::UpdateHeaderButtons() {
@@ -148,7 +161,8 @@ void MainFrame::PlaceNativeControls() {
         {"serverlist", &m_serverList},
         {"playlist.main", &m_playlistMain},
         {"playlist.editor", &m_playlistEditor},
-        {"medialib.tagview", &m_library},
+        {"medialib.tagview", &m_library.List()},
+        {"medialib.search", &m_library.SearchField()},
     };
     for (const auto& [name, widget] : controls) {
         widget->set_name(WidgetName(name));
@@ -201,6 +215,13 @@ void MainFrame::StyleNativeControls() {
             select = s;
         }
     }
+    css += "#medialib-search { border-radius: 13px; padding: 0 10px; min-height: 0; "
+           "border: 1px solid alpha(" + Css(fore) + ", 0.15); box-shadow: none; }\n";
+    css += "#medialib-search.placeholder { color: alpha(" + Css(fore) + ", 0.5); }\n";
+    // The dialogs' controls and lists take the play list's colours.
+    css += "#dialog-edit, #dialog-list, #dialog-list header button { background: " + Css(back) +
+           "; color: " + Css(fore) + "; border-color: alpha(" + Css(fore) + ", 0.2); }\n";
+    css += "#dialog-list:selected { background: " + Css(select) + "; color: #ffffff; }\n";
     // The menu bar and the header bar take the colours of the play list.
     css += "menubar, .vantor-header { background: " + Css(back) + "; color: " + Css(fore) + "; }\n";
     css += "menubar > menuitem { color: " + Css(fore) + "; padding: 3px 8px; font-size: 12px; }\n";
@@ -233,7 +254,7 @@ bool MainFrame::ShowsBottomList() const {
     const std::pair<const char*, const Gtk::Widget*> lists[] = {
         {"playlist.main", &m_playlistMain},
         {"playlist.editor", &m_playlistEditor},
-        {"medialib.tagview", &m_library},
+        {"medialib.tagview", &m_library.List()},
     };
     for (const auto& [name, widget] : lists) {
         const skin::WindowComponent* place = m_skin.FindWindowComponent(name);

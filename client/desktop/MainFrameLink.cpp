@@ -1,30 +1,18 @@
 // Link notifications: each arrives on the receive thread and is posted to the main loop,
 // where the face state changes under the drawing lock and the window is redrawn.
 
-#include <filesystem>
-
 #include "client/desktop/MainFrame.h"
 #include "client/display/PlayerTexts.h"
 #include "client/face/FaceGeometry.h"
 #include "client/face/PictureLoader.h"
 #include "client/link/Requests.h"
 #include "client/update/ClientUpdater.h"
-#include "client/update/HttpFetch.h"
 
 namespace vantor::desktop {
 
 namespace {
 
 constexpr int kAlbumArtDelayMs = 1000;
-
-std::string Extension(const std::string& url) {
-    const size_t slash = url.find_last_of('/');
-    const size_t dot = url.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-    std::string ext = url.substr(dot);
-    if (ext.size() > 6 || ext.find_first_of("?#&") != std::string::npos) return "";
-    return ext;
-}
 
 }  // namespace
 
@@ -148,22 +136,16 @@ void MainFrame::OnCapabilitiesReceived(const CPlayerCapabilitiesResponse& respon
 }
 
 void MainFrame::OnMediaLibraryChanged() {
-    m_post.Post([this] {
-        if (Screen() == face::kScreenPlaylist)
-            m_link.BrowseLibrary("\\Music", 0, PlaylistModel::kPageSize);
-    });
+    m_post.Post([this] { m_library.Browser().OnLibraryChanged(); });
 }
 
 void MainFrame::OnLibraryListingReceived(const std::string&,
                                          const CBrowseLibraryResponse& response) {
-    std::vector<std::string> names;
-    for (const CLibraryEntry& entry : response.Body().results) names.push_back(entry.name);
-    const int total =
-        std::max<int>(response.Body().paging.totalCount, static_cast<int>(names.size()));
-    m_post.Post([this, names, total] {
-        m_library.ChangeRowCount([&] { m_libraryRows->SetRowCount(total); });
-        m_libraryRows->SetRows(0, names);
-    });
+    m_post.Post([this, response] { m_library.Browser().OnListing(response); });
+}
+
+void MainFrame::OnSearchResultsReceived(const CMediaSearchResponse& response) {
+    m_post.Post([this, response] { m_library.Browser().OnSearchResults(response); });
 }
 
 void MainFrame::OnPlaylistItemsReceived(const CPlaylistItemsResponse& response) {
@@ -225,47 +207,22 @@ void MainFrame::ScrollPlaylistToCurrent() {
 void MainFrame::OnAlbumArtReceived(const std::string& artUrl) {
     // Fetched here, on the receive thread, as the link's other work; decoded on the main
     // thread (the picture library is not thread-safe). The same art twice is fetched once.
-    const std::string location =
-        artUrl.empty() ? "" : client::ClientUpdater::DownloadLocation(artUrl, m_link.ServerHost());
-    {
-        std::lock_guard<std::mutex> lock(m_drawLock);
-        if (!location.empty() && location == m_lastArtUrl) return;
-        m_lastArtUrl = location;
-    }
-    std::string file;
-    if (!location.empty()) {
-        file = AlbumArtFolder() + "albumart" + Extension(location);
-        if (!client::FetchToFile(location, file, 10).Ok()) file.clear();
-    }
-    m_post.Post([this, file] { HandleAlbumArt(file); });
+    const client::AlbumArtFetcher::Outcome outcome = m_art.Fetch(artUrl, m_link.ServerHost());
+    if (outcome.unchanged) return;
+    m_post.Post([this, file = outcome.file] { HandleAlbumArt(file); });
 }
 
 void MainFrame::HandleAlbumArt(const std::string& localFile) {
     face::SurfaceHandle art;
     if (!localFile.empty()) art = face::LoadPicture(localFile);
     if (!art) {
-        {
-            std::lock_guard<std::mutex> lock(m_drawLock);
-            m_lastArtUrl.clear();
-        }
+        m_art.Forget();
         LoadNoArtwork();
     } else {
         std::lock_guard<std::mutex> lock(m_drawLock);
         m_face.albumArt = std::move(art);
     }
     Redraw();
-}
-
-std::string MainFrame::AlbumArtFolder() const {
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    const char* home = std::getenv("HOME");
-    std::string folder = cache && *cache ? std::string(cache)
-                         : home && *home ? std::string(home) + "/.cache"
-                                         : std::string("/tmp");
-    folder += "/Quillmere/Vantor/";
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    return folder;
 }
 
 void MainFrame::OnClientVersionReceived(const CClientVersionResponse& response) {
@@ -276,12 +233,18 @@ void MainFrame::OnClientVersionReceived(const CClientVersionResponse& response) 
 
 void MainFrame::HandleClientVersion(const CClientVersionBody& offer, int32_t returnCode) {
     if (returnCode == 0) {
+        // The download writes its progress into the status line; a failed one gives it back.
+        const std::string status = StatusText();
         client::ClientUpdater updater(*this);
         const client::UpdateOutcome outcome = updater.OnClientVersion(
             offer, {m_profile.version, m_settings.installFolder, m_link.ServerHost()});
         if (outcome == client::UpdateOutcome::kApplied) {
             Exit();
             return;
+        }
+        if (outcome == client::UpdateOutcome::kFailed) {
+            SetConnecting(false);
+            SetStatusText(status);
         }
     }
     m_link.RequestInitialState();
@@ -307,7 +270,8 @@ void MainFrame::Disconnect() {
     m_pageRequests.clear();
     m_playlistEditor.ChangeRowCount(
         [&] { m_playlistMain.ChangeRowCount([&] { m_playlist->SetRowCount(0); }); });
-    m_library.ChangeRowCount([&] { m_libraryRows->SetRowCount(0); });
+    m_library.Browser().Reset();
+    m_art.Forget();
     {
         std::lock_guard<std::mutex> lock(m_drawLock);
         m_face.connecting = false;
@@ -316,7 +280,6 @@ void MainFrame::Disconnect() {
         m_face.positionMs = 0;
         m_face.playlistLength = 0;
         m_face.albumArt.Reset();
-        m_lastArtUrl.clear();
     }
     SetTitleLine("");
     UpdateBars();

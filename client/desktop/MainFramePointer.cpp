@@ -261,11 +261,11 @@ void MainFrame::RunAction(const skin::Component* component, int x, int y) {
         }
         m_link.SetEq(settings);
     } else if (name == "eq.presets") {
-        if (m_presets.empty()) m_link.GetEqPresets();
-        m_dialogs->SelectEqPreset(m_presets, [this](const std::string& preset) {
-            m_link.SetEqPreset(preset);
-            Redraw();
-        });
+        ChooseEqPreset();
+    } else if (name == "medialib.back") {
+        m_library.Back();
+    } else if (name == "add") {
+        m_library.AddSelected();
     } else if (name == "songback") {
         if (Screen() != face::kScreenMain) ShowScreen(face::kScreenMain);
     } else if (name == "positionback") {

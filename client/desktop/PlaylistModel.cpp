@@ -44,8 +44,8 @@ gint GetColumnCount(GtkTreeModel*) {
     return PlaylistModel::kColumnCount;
 }
 
-GType GetColumnType(GtkTreeModel*, gint) {
-    return G_TYPE_STRING;
+GType GetColumnType(GtkTreeModel*, gint column) {
+    return column == PlaylistModel::kIconColumn ? GDK_TYPE_PIXBUF : G_TYPE_STRING;
 }
 
 gboolean GetIter(GtkTreeModel* model, GtkTreeIter* iter, GtkTreePath* path) {
@@ -61,10 +61,15 @@ GtkTreePath* GetPath(GtkTreeModel* model, GtkTreeIter* iter) {
 }
 
 void GetValue(GtkTreeModel* model, GtkTreeIter* iter, gint column, GValue* value) {
-    g_value_init(value, G_TYPE_STRING);
+    const bool icon = column == PlaylistModel::kIconColumn;
+    g_value_init(value, icon ? GDK_TYPE_PIXBUF : G_TYPE_STRING);
     const int row = RowOf(model, iter);
     if (row < 0 || !Owner(model)) return;
-    g_value_set_string(value, Owner(model)->CellText(row, column).c_str());
+    if (icon) {
+        g_value_set_object(value, Owner(model)->CellIcon(row));
+    } else {
+        g_value_set_string(value, Owner(model)->CellText(row, column).c_str());
+    }
 }
 
 gboolean IterNext(GtkTreeModel* model, GtkTreeIter* iter) {
@@ -189,6 +194,11 @@ std::string PlaylistModel::CellText(int row, int column) const {
     if (found != m_rows.end()) return found->second;
     RequestPage(row);
     return {};
+}
+
+GdkPixbuf* PlaylistModel::CellIcon(int row) const {
+    if (row < 0 || row >= m_rowCount || !iconFor || !m_rows.count(row)) return nullptr;
+    return iconFor(row);
 }
 
 void PlaylistModel::RowChanged(int row) {

@@ -21,7 +21,7 @@ namespace vantor::desktop {
 class PlaylistModel {
 public:
     static constexpr int kPageSize = 50;
-    enum Column { kMarkColumn = 0, kTextColumn = 1, kColumnCount = 2 };
+    enum Column { kMarkColumn = 0, kTextColumn = 1, kIconColumn = 2, kColumnCount = 3 };
 
     PlaylistModel();
     ~PlaylistModel();
@@ -48,10 +48,13 @@ public:
 
     // Asked for a page (its first row) that is not there yet.
     std::function<void(int start)> onPageNeeded;
+    // The picture of a row's icon column (not owned; null for none).
+    std::function<GdkPixbuf*(int row)> iconFor;
 
     // For the tree model interface.
     int Stamp() const { return m_stamp; }
     std::string CellText(int row, int column) const;
+    GdkPixbuf* CellIcon(int row) const;
 
 private:
     void RowChanged(int row);

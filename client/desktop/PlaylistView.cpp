@@ -1,13 +1,14 @@
 #include "client/desktop/PlaylistView.h"
 
 #include <gtkmm/adjustment.h>
+#include <gtkmm/cellrendererpixbuf.h>
 #include <gtkmm/cellrenderertext.h>
 
 #include "client/desktop/PlaylistModel.h"
 
 namespace vantor::desktop {
 
-PlaylistView::PlaylistView(const std::string& name, const std::string& header) {
+PlaylistView::PlaylistView(const std::string& name, const std::string& header, bool icons) {
     set_name(name);
     set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     set_shadow_type(Gtk::SHADOW_NONE);
@@ -16,12 +17,19 @@ PlaylistView::PlaylistView(const std::string& name, const std::string& header) {
     m_tree.set_enable_search(false);
     m_tree.set_headers_visible(false);
 
-    auto* mark = Gtk::manage(new Gtk::CellRendererText());
     auto* text = Gtk::manage(new Gtk::CellRendererText());
     text->property_ellipsize() = Pango::ELLIPSIZE_END;
     auto* markColumn = Gtk::manage(new Gtk::TreeViewColumn(""));
-    markColumn->pack_start(*mark, false);
-    markColumn->add_attribute(*mark, "text", PlaylistModel::kMarkColumn);
+    if (icons) {
+        auto* icon = Gtk::manage(new Gtk::CellRendererPixbuf());
+        icon->property_xpad() = 2;
+        markColumn->pack_start(*icon, false);
+        markColumn->add_attribute(*icon, "pixbuf", PlaylistModel::kIconColumn);
+    } else {
+        auto* mark = Gtk::manage(new Gtk::CellRendererText());
+        markColumn->pack_start(*mark, false);
+        markColumn->add_attribute(*mark, "text", PlaylistModel::kMarkColumn);
+    }
     markColumn->set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
     markColumn->set_fixed_width(22);
     auto* textColumn = Gtk::manage(new Gtk::TreeViewColumn(header));
@@ -33,6 +41,9 @@ PlaylistView::PlaylistView(const std::string& name, const std::string& header) {
     m_tree.append_column(*textColumn);
     m_tree.set_fixed_height_mode(true);
 
+    m_tree.add_events(Gdk::BUTTON_PRESS_MASK);
+    m_tree.signal_button_press_event().connect(sigc::mem_fun(*this, &PlaylistView::OnContextPress),
+                                               false);
     m_tree.signal_row_activated().connect(
         [this](const Gtk::TreeModel::Path& path, Gtk::TreeViewColumn*) {
             if (onActivate && !path.empty()) onActivate(path[0]);
@@ -71,6 +82,16 @@ void PlaylistView::ScrollToRow(int row) {
     Gtk::TreeModel::Path path;
     path.push_back(row);
     m_tree.scroll_to_row(path, 0.3);
+}
+
+void PlaylistView::ScrollToTop(int row) {
+    if (!m_model || row <= 0 || row >= static_cast<int>(m_model->children().size())) {
+        get_vadjustment()->set_value(0);
+        return;
+    }
+    Gtk::TreeModel::Path path;
+    path.push_back(row);
+    m_tree.scroll_to_row(path, 0.0);
 }
 
 int PlaylistView::FirstVisibleRow() const {
@@ -117,6 +138,18 @@ int PlaylistView::RowAt(double y) const {
     if (!tree.get_path_at_pos(1, static_cast<int>(y), path, column, cellX, cellY) || path.empty())
         return -1;
     return path[0];
+}
+
+bool PlaylistView::OnContextPress(GdkEventButton* event) {
+    if (event->button != 3 || event->type != GDK_BUTTON_PRESS || !onContextMenu) return false;
+    const int row = RowAt(event->y);
+    if (row < 0) return true;
+    m_tree.grab_focus();
+    Gtk::TreeModel::Path path;
+    path.push_back(row);
+    m_tree.set_cursor(path);
+    onContextMenu(row, reinterpret_cast<const GdkEvent*>(event));
+    return true;
 }
 
 bool PlaylistView::OnPress(GdkEventButton* event) {

@@ -14,8 +14,9 @@ namespace vantor::desktop {
 
 class PlaylistView : public Gtk::ScrolledWindow {
 public:
-    // `header`: "Tracks" for play lists, "Items" for the library list.
-    PlaylistView(const std::string& name, const std::string& header);
+    // `header`: "Tracks" for play lists, "Items" for the library list. With `icons` the
+    // first column shows the model's icon column instead of its mark.
+    PlaylistView(const std::string& name, const std::string& header, bool icons = false);
 
     void SetModel(const Glib::RefPtr<Gtk::TreeModel>& model);
     // Detaches the model around a change of its row count (a virtual list changes its
@@ -24,6 +25,8 @@ public:
     int SelectedRow() const;
     void SelectRow(int row);
     void ScrollToRow(int row);
+    // Scrolls so that `row` is the top row in view (to the top when there is no such row).
+    void ScrollToTop(int row);
     // The first row in view (0 when none).
     int FirstVisibleRow() const;
     void FocusRow(int row);
@@ -37,10 +40,13 @@ public:
     void ScrollRows(int rows);
 
     std::function<void(int row)> onActivate;  // double click or Enter on a row
+    // A right click on a row (selected first), with the event for placing a menu.
+    std::function<void(int row, const GdkEvent* event)> onContextMenu;
 
 private:
     int RowAt(double y) const;
     bool OnPress(GdkEventButton* event);
+    bool OnContextPress(GdkEventButton* event);
     bool OnRelease(GdkEventButton* event);
     bool OnMotion(GdkEventMotion* event);
 

@@ -37,6 +37,7 @@ void FacePainter::Paint(cairo_t* cr, const FaceState& state) {
         PaintNowPlaying(cr, state);
     } else if (screen == kScreenPlaylist) {
         PaintTitleLine(cr, state);
+        PaintLibraryTitle(cr, state);
     }
 }
 
@@ -107,6 +108,14 @@ void FacePainter::PaintTitleLine(cairo_t* cr, const FaceState& state) {
     if (!back || !SkinPainter::IsActive(*back, state.screen)) return;
     Text(cr, kTitleFont, state.titleLine, TitleBox(), kTextVCentre | kTextSingleLine,
          state.titleOffset);
+}
+
+void FacePainter::PaintLibraryTitle(cairo_t* cr, const FaceState& state) {
+    const skin::Component* back = m_painter.Find("medialib.title", state.screen);
+    if (!back || !SkinPainter::IsActive(*back, state.screen)) return;
+    const char* font = m_painter.Skin().FindFont("medialib.title") ? "medialib.title" : "playlist";
+    Text(cr, font, state.libraryTitle, back->norm.destination,
+         kTextVCentre | kTextSingleLine | kTextEllipsis);
 }
 
 void FacePainter::PaintTime(cairo_t* cr, const FaceState& state) {

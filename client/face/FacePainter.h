@@ -33,6 +33,7 @@ private:
     void PaintEq(cairo_t* cr, const FaceState& state);
     void PaintNowPlaying(cairo_t* cr, const FaceState& state);
     void PaintTitleLine(cairo_t* cr, const FaceState& state);
+    void PaintLibraryTitle(cairo_t* cr, const FaceState& state);
     void PaintTime(cairo_t* cr, const FaceState& state);
     void PaintAlbumArt(cairo_t* cr, const FaceState& state);
     // Draws `pushedWhenOn` components in their push state while the flag is on.

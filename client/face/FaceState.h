@@ -32,6 +32,7 @@ struct FaceState {
 
     std::string connectStatus;  // the connect screen's status line
     std::string titleLine;      // the title line (or a status shown in its place)
+    std::string libraryTitle;   // the library listing's title ("medialib.title")
     int32_t titleOffset = 0;    // scrolled pixels of the title line
     int32_t nowPlayingTitleOffset = 0;
 

@@ -52,8 +52,9 @@ HandheldFrame::HandheldFrame(client::ClientProfile profile, client::ClientSettin
     m_stack.add(m_messageBox, "message");
     add(m_stack);
 
-    for (desktop::PlaylistView* list : {&m_playlistMain, &m_playlistEditor, &m_library})
+    for (desktop::PlaylistView* list : {&m_playlistMain, &m_playlistEditor, &m_library.View()})
         m_longPresses.push_back(std::make_unique<LongPressMenus>(list->Tree()));
+    AttachSearchField(m_library.SearchField());
 
     signal_size_allocate().connect(
         [this](Gtk::Allocation& allocation) {

@@ -230,6 +230,7 @@ void AddFonts(SkinWriter& skin) {
     skin.AddFont("playlistpos.nowplaying", 13, "normal", p.textDim);
     skin.AddFont("time.nowplaying", 13, "bold", p.textDim);
     skin.AddFont("dialog", 13, "normal", p.text);
+    skin.AddFont("medialib.title", 13, "bold", p.text);
 }
 
 void BuildSkin(SkinWriter& skin) {

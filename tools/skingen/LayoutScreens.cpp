@@ -1,4 +1,5 @@
 #include <array>
+#include <cmath>
 
 #include "tools/skingen/Drawing.h"
 #include "tools/skingen/Icons.h"
@@ -147,9 +148,22 @@ void AddEqScreen(SkinWriter& skin, const Painters& paint) {
 
 void AddPlaylistScreen(SkinWriter& skin, const Painters& paint) {
     const Palette& p = skin.Colours();
-    AddListFrame(skin, paint, "libraryframe", "playlist", "medialib.tagview", {8, 64, 384, 196});
-    AddListFrame(skin, paint, "editorframe", "playlist", "playlist.editor", {8, 268, 384, 222});
     const std::string mode = "playlist";
+    // The library: a strip with the back button, the listing's title and the search field
+    // above the list.
+    skin.Add(Decoration("libraryframe", mode, {8, 64, 384, 222}, paint.Card(), p.base));
+    skin.Add(paint.Pill("medialib.back", mode, {14, 70, 30, 26}, "", false, p.card,
+                        [](cairo_t* cr, double cx, double cy, double s, const Colour& c) {
+                            cairo_save(cr);
+                            cairo_translate(cr, cx, cy);
+                            cairo_rotate(cr, -M_PI / 2);
+                            IconChevron(cr, 0, 0, s, c, true);
+                            cairo_restore(cr);
+                        }));
+    skin.Add(Decoration("medialib.title", mode, {50, 70, 182, 26}, paint.Plain(p.card), p.card));
+    skin.AddWindowComponent("medialib.search", {238, 70, 148, 26}, p.field, p.text, p.accent);
+    skin.AddWindowComponent("medialib.tagview", {14, 102, 372, 178}, p.card, p.text, p.accent);
+    AddListFrame(skin, paint, "editorframe", mode, "playlist.editor", {8, 294, 384, 198});
     skin.Add(paint.Pill("add", mode, {8, 500, 80, 30}, "Add", false, p.base, IconPlus));
     skin.Add(paint.Pill("remove", mode, {96, 500, 96, 30}, "Remove", false, p.base, IconMinus));
     skin.Add(paint.Pill("moveup", mode, {200, 500, 44, 30}, "", false, p.base,

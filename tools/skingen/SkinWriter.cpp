@@ -8,6 +8,7 @@
 #include "tools/skingen/Drawing.h"
 #include "tools/skingen/GifWriter.h"
 #include "tools/skingen/Icons.h"
+#include "tools/skingen/LibraryIconStrip.h"
 
 namespace vantor::skingen {
 
@@ -156,6 +157,13 @@ bool SkinWriter::WriteGlyphStrip(const std::string& path) const {
     return SavePng(canvas.surface, path);
 }
 
+bool SkinWriter::WriteLibraryIcons(const std::string& path) const {
+    // Drawn with soft edges: the list draws them over its own rows' colours.
+    Canvas canvas(kLibraryIconSide * LibraryIconCount(), kLibraryIconSide, m_scale);
+    DrawLibraryIconStrip(canvas.cr, m_palette);
+    return SavePng(canvas.surface, path);
+}
+
 bool SkinWriter::WriteNoArtwork(const std::string& path) const {
     constexpr double kSide = 260;
     Canvas canvas(kSide, kSide, m_scale);
@@ -228,6 +236,7 @@ bool SkinWriter::Write(const std::string& folder) const {
     }
     if (m_glyphW > 0 && !WriteGlyphStrip(base + "glyphs.png")) return false;
     if (!WriteNoArtwork(base + "no_artwork.png")) return false;
+    if (!WriteLibraryIcons(base + "library_icons.png")) return false;
     if (!WritePreview(base + m_palette.name + ".gif")) return false;
     std::ofstream xml(base + m_palette.name + ".xml", std::ios::trunc);
     xml << Xml();

@@ -60,7 +60,8 @@ public:
     // The 95 glyphs from " " to "~" in one row, `glyphW` x `glyphH` logical pixels each.
     void AddGlyphStrip(int glyphW, int glyphH);
 
-    // Writes "<folder>/<name>.xml", its bitmaps, "no_artwork.png" and "<name>.gif".
+    // Writes "<folder>/<name>.xml", its bitmaps, "no_artwork.png", the library list's icons
+    // ("library_icons.png") and "<name>.gif".
     bool Write(const std::string& folder) const;
 
     const Palette& Colours() const { return m_palette; }
@@ -84,6 +85,7 @@ private:
     bool WriteComponentBitmap(const ComponentSpec& spec, const std::string& path) const;
     bool WriteGlyphStrip(const std::string& path) const;
     bool WriteNoArtwork(const std::string& path) const;
+    bool WriteLibraryIcons(const std::string& path) const;
     bool WritePreview(const std::string& path) const;
     int S(int v) const;
 

@@ -156,6 +156,22 @@ bool RemoteWindow::Start(const std::string& program, const std::string& display,
                            logPath);
 }
 
+namespace {
+
+// "X=10\nY=20\n..." as xdotool's --shell output gives it.
+std::map<std::string, int> ShellValues(const std::string& output) {
+    std::map<std::string, int> values;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos) values[line.substr(0, eq)] = std::atoi(line.c_str() + eq + 1);
+    }
+    return values;
+}
+
+}  // namespace
+
 bool RemoteWindow::Xdotool(const std::vector<std::string>& args, std::string* output) const {
     std::vector<std::string> argv = {"/usr/bin/env", "DISPLAY=" + m_display, "/usr/bin/xdotool"};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -178,16 +194,9 @@ std::map<std::string, int> RemoteWindow::FindWindow(const std::string& title, in
 }
 
 std::map<std::string, int> RemoteWindow::Geometry() const {
-    std::map<std::string, int> values;
     std::string output;
-    if (!Xdotool({"getwindowgeometry", "--shell", m_window}, &output)) return values;
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const size_t eq = line.find('=');
-        if (eq != std::string::npos) values[line.substr(0, eq)] = std::atoi(line.c_str() + eq + 1);
-    }
-    return values;
+    if (!Xdotool({"getwindowgeometry", "--shell", m_window}, &output)) return {};
+    return ShellValues(output);
 }
 
 bool RemoteWindow::Locate(int faceWidth, int faceHeight, int timeoutMs) {
@@ -214,15 +223,29 @@ void RemoteWindow::Type(const std::string& text) const {
     Xdotool({"windowfocus", "--sync", m_window, "type", "--delay", "40", text});
 }
 
-void RemoteWindow::Click(int x, int y) const {
-    Xdotool({"mousemove", "--sync", std::to_string(m_faceX + x), std::to_string(m_faceY + y),
-             "click", "1"});
+// A synchronous move to where the pointer already is waits for a motion that never comes:
+// the pointer is put a pixel beside the target first.
+std::vector<std::string> RemoteWindow::MoveTo(int x, int y) const {
+    const std::string sx = std::to_string(m_faceX + x);
+    const std::string sy = std::to_string(m_faceY + y);
+    return {"mousemove", std::to_string(m_faceX + x + 1), sy, "mousemove", "--sync", sx, sy};
+}
+
+void RemoteWindow::Click(int x, int y, int button) const {
+    std::vector<std::string> args = MoveTo(x, y);
+    args.insert(args.end(), {"click", std::to_string(button)});
+    Xdotool(args);
+}
+
+void RemoteWindow::DoubleClick(int x, int y) const {
+    std::vector<std::string> args = MoveTo(x, y);
+    args.insert(args.end(), {"click", "--repeat", "2", "--delay", "80", "1"});
+    Xdotool(args);
 }
 
 void RemoteWindow::Drag(int x1, int y1, int x2, int y2) const {
-    std::vector<std::string> args = {
-        "mousemove", "--sync", std::to_string(m_faceX + x1), std::to_string(m_faceY + y1),
-        "mousedown", "1"};
+    std::vector<std::string> args = MoveTo(x1, y1);
+    args.insert(args.end(), {"mousedown", "1"});
     for (int step = 1; step <= 4; ++step) {
         const int x = x1 + (x2 - x1) * step / 4;
         const int y = y1 + (y2 - y1) * step / 4;
@@ -236,6 +259,36 @@ void RemoteWindow::Drag(int x1, int y1, int x2, int y2) const {
 void RemoteWindow::Key(const std::string& keys) const {
     // Synthetic events sent to a window are ignored by the toolkit: focus it and type.
     Xdotool({"windowfocus", "--sync", m_window, "key", keys});
+}
+
+void RemoteWindow::KeyToFocus(const std::string& keys) const {
+    Xdotool({"key", "--delay", "40", keys});
+}
+
+void RemoteWindow::TypeToFocus(const std::string& text) const {
+    Xdotool({"type", "--delay", "40", text});
+}
+
+void RemoteWindow::KeyToWindow(const std::string& title, const std::string& keys) const {
+    Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$", "windowfocus", "--sync",
+             "%1", "key", keys});
+}
+
+bool RemoteWindow::WindowAt(const std::string& title, int& x, int& y, int timeoutMs) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::string output;
+    while (output.empty() && std::chrono::steady_clock::now() < deadline) {
+        if (!Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$", "getwindowgeometry",
+                      "--shell", "%1"},
+                     &output))
+            output.clear();
+        if (output.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (output.empty()) return false;
+    std::map<std::string, int> values = ShellValues(output);
+    x = values["X"] - m_faceX;
+    y = values["Y"] - m_faceY;
+    return true;
 }
 
 void RemoteWindow::Centre(const skin::Skin& skin, const std::string& name,

@@ -105,11 +105,20 @@ public:
     int FaceX() const { return m_faceX; }
     int FaceY() const { return m_faceY; }
 
-    // Pointer input at face coordinates.
-    void Click(int x, int y) const;
+    // Pointer input at face coordinates (`button` 3 is the right one).
+    void Click(int x, int y, int button = 1) const;
+    void DoubleClick(int x, int y) const;
     void Drag(int x1, int y1, int x2, int y2) const;
     // A key press through xdotool ("alt+e").
     void Key(const std::string& keys) const;
+    // Keys or text to whatever has the focus now (a menu, a dialog over the window).
+    void KeyToFocus(const std::string& keys) const;
+    void TypeToFocus(const std::string& text) const;
+    // Keys to the visible window titled `title` (a message box), focused first.
+    void KeyToWindow(const std::string& title, const std::string& keys) const;
+    // The top-left corner of the visible window titled `title` (a dialog) in face
+    // coordinates; false when it did not show within the timeout.
+    bool WindowAt(const std::string& title, int& x, int& y, int timeoutMs = 10000) const;
     // The centre of a component's norm rectangle, in face coordinates.
     static void Centre(const skin::Skin& skin, const std::string& name, const std::string& screen,
                        int& x, int& y);
@@ -118,6 +127,8 @@ private:
     // Finds the window titled `title` and gives its geometry.
     std::map<std::string, int> FindWindow(const std::string& title, int timeoutMs);
     bool Xdotool(const std::vector<std::string>& args, std::string* output = nullptr) const;
+    // xdotool arguments that move the pointer to face coordinates and wait until it is there.
+    std::vector<std::string> MoveTo(int x, int y) const;
 
     ChildProcess m_process;
     std::string m_display;
