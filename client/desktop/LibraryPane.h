@@ -36,6 +36,7 @@ public:
     void LoadIcons(const std::string& skinFolder);
     bool ListHasFocus() { return m_view.Tree().has_focus(); }
     void FocusSearch();
+    void FocusList() { m_view.Tree().grab_focus(); }
     // Enter on the list: opens a container, plays anything else.
     void OpenOrPlaySelected();
     void Back();

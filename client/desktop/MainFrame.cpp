@@ -166,6 +166,9 @@ void MainFrame::ShowScreen(const std::string& screen) {
     m_playlistEditor.set_visible(screen == face::kScreenPlaylist);
     m_library.List().set_visible(screen == face::kScreenPlaylist);
     m_library.SearchField().set_visible(screen == face::kScreenPlaylist);
+    // The list, not the search field, takes the focus the screen change leaves: a focused
+    // field would raise a phone's keyboard every time the library opens.
+    if (screen == face::kScreenPlaylist) m_library.FocusList();
     if (screen == face::kScreenNowPlaying) {
         bool noArt = false;
         {

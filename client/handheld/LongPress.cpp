@@ -6,13 +6,27 @@ LongPressMenus::LongPressMenus(Gtk::TreeView& tree)
     : m_tree(tree), m_gesture(Gtk::GestureLongPress::create(tree)) {
     m_gesture->set_propagation_phase(Gtk::PHASE_CAPTURE);
     m_gesture->signal_pressed().connect(sigc::mem_fun(*this, &LongPressMenus::OnPressed));
+    m_gesture->signal_end().connect([this](GdkEventSequence*) { OnEnd(); });
+    m_gesture->signal_cancelled().connect([this] { m_held = false; });
 }
 
 void LongPressMenus::OnPressed(double x, double y) {
-    GdkWindow* rows = gtk_tree_view_get_bin_window(m_tree.gobj());
-    if (!rows) return;
     // The press was the menu's: the list does not also take it as the start of a drag.
     m_gesture->set_state(Gtk::EVENT_SEQUENCE_CLAIMED);
+    m_held = true;
+    m_x = x;
+    m_y = y;
+}
+
+void LongPressMenus::OnEnd() {
+    if (!m_held) return;
+    m_held = false;
+    OpenMenu(m_x, m_y);
+}
+
+void LongPressMenus::OpenMenu(double x, double y) {
+    GdkWindow* rows = gtk_tree_view_get_bin_window(m_tree.gobj());
+    if (!rows) return;
     int binX = 0;
     int binY = 0;
     m_tree.convert_widget_to_bin_window_coords(static_cast<int>(x), static_cast<int>(y), binX,

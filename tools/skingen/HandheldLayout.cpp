@@ -175,8 +175,12 @@ void AddHandheldPlaylist(SkinWriter& skin, const Painters& paint) {
     skin.Add(paint.Pill("moveup", mode, {100, 4, 42, 38}, "", false, p.base, Chevron(true)));
     skin.Add(paint.Pill("movedown", mode, {147, 4, 42, 38}, "", false, p.base, Chevron(false)));
     skin.Add(paint.Pill("newlist", mode, {194, 4, 40, 38}, "", false, p.base, IconClear));
-    skin.AddWindowComponent("medialib.tagview", {6, 48, 228, 96}, p.card, p.text, p.accent);
-    skin.AddWindowComponent("playlist.editor", {6, 150, 228, H - 150}, p.card, p.text, p.accent);
+    // The library: back, the listing's title and the search field above its list.
+    skin.Add(paint.Pill("medialib.back", mode, {6, 48, 34, 30}, "", false, p.base, IconBack));
+    skin.Add(Decoration("medialib.title", mode, {44, 48, 84, 30}, paint.Plain(p.base), p.base));
+    skin.AddWindowComponent("medialib.search", {132, 48, 102, 30}, p.field, p.text, p.accent);
+    skin.AddWindowComponent("medialib.tagview", {6, 82, 228, 110}, p.card, p.text, p.accent);
+    skin.AddWindowComponent("playlist.editor", {6, 198, 228, H - 198}, p.card, p.text, p.accent);
 }
 
 void AddHandheldNowPlaying(SkinWriter& skin, const Painters& paint) {

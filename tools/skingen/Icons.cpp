@@ -152,6 +152,14 @@ void IconChevron(cairo_t* cr, double cx, double cy, double size, const Colour& c
     Stroke(cr, c, size * 0.11);
 }
 
+void IconBack(cairo_t* cr, double cx, double cy, double size, const Colour& c) {
+    cairo_save(cr);
+    cairo_translate(cr, cx, cy);
+    cairo_rotate(cr, -M_PI / 2);
+    IconChevron(cr, 0, 0, size, c, true);
+    cairo_restore(cr);
+}
+
 void IconPlus(cairo_t* cr, double cx, double cy, double size, const Colour& c) {
     const double s = size * 0.3;
     cairo_move_to(cr, cx - s, cy);

@@ -18,6 +18,8 @@ void IconShuffle(cairo_t* cr, double cx, double cy, double size, const Colour& c
 void IconRepeat(cairo_t* cr, double cx, double cy, double size, const Colour& c);
 void IconSpeaker(cairo_t* cr, double cx, double cy, double size, const Colour& c);
 void IconChevron(cairo_t* cr, double cx, double cy, double size, const Colour& c, bool up);
+// A chevron pointing left: back.
+void IconBack(cairo_t* cr, double cx, double cy, double size, const Colour& c);
 void IconPlus(cairo_t* cr, double cx, double cy, double size, const Colour& c);
 void IconMinus(cairo_t* cr, double cx, double cy, double size, const Colour& c);
 void IconNote(cairo_t* cr, double cx, double cy, double size, const Colour& c);

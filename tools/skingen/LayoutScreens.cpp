@@ -152,14 +152,7 @@ void AddPlaylistScreen(SkinWriter& skin, const Painters& paint) {
     // The library: a strip with the back button, the listing's title and the search field
     // above the list.
     skin.Add(Decoration("libraryframe", mode, {8, 64, 384, 222}, paint.Card(), p.base));
-    skin.Add(paint.Pill("medialib.back", mode, {14, 70, 30, 26}, "", false, p.card,
-                        [](cairo_t* cr, double cx, double cy, double s, const Colour& c) {
-                            cairo_save(cr);
-                            cairo_translate(cr, cx, cy);
-                            cairo_rotate(cr, -M_PI / 2);
-                            IconChevron(cr, 0, 0, s, c, true);
-                            cairo_restore(cr);
-                        }));
+    skin.Add(paint.Pill("medialib.back", mode, {14, 70, 30, 26}, "", false, p.card, IconBack));
     skin.Add(Decoration("medialib.title", mode, {50, 70, 182, 26}, paint.Plain(p.card), p.card));
     skin.AddWindowComponent("medialib.search", {238, 70, 148, 26}, p.field, p.text, p.accent);
     skin.AddWindowComponent("medialib.tagview", {14, 102, 372, 178}, p.card, p.text, p.accent);

@@ -243,6 +243,12 @@ void RemoteWindow::DoubleClick(int x, int y) const {
     Xdotool(args);
 }
 
+void RemoteWindow::LongPress(int x, int y) const {
+    std::vector<std::string> args = MoveTo(x, y);
+    args.insert(args.end(), {"mousedown", "1", "sleep", "1", "mouseup", "1"});
+    Xdotool(args);
+}
+
 void RemoteWindow::Drag(int x1, int y1, int x2, int y2) const {
     std::vector<std::string> args = MoveTo(x1, y1);
     args.insert(args.end(), {"mousedown", "1"});
@@ -270,8 +276,8 @@ void RemoteWindow::TypeToFocus(const std::string& text) const {
 }
 
 void RemoteWindow::KeyToWindow(const std::string& title, const std::string& keys) const {
-    Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$", "windowfocus", "--sync",
-             "%1", "key", keys});
+    Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$", "windowfocus", "--sync", "%1",
+             "key", keys});
 }
 
 bool RemoteWindow::WindowAt(const std::string& title, int& x, int& y, int timeoutMs) const {

@@ -108,6 +108,8 @@ public:
     // Pointer input at face coordinates (`button` 3 is the right one).
     void Click(int x, int y, int button = 1) const;
     void DoubleClick(int x, int y) const;
+    // A press held for a second, as a thumb that asks for a row's menu.
+    void LongPress(int x, int y) const;
     void Drag(int x1, int y1, int x2, int y2) const;
     // A key press through xdotool ("alt+e").
     void Key(const std::string& keys) const;

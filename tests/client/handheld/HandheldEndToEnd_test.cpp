@@ -1,7 +1,8 @@
 // VantorCE end to end: the real program standing for a 360 x 720 phone on a private X server,
-// against the real QRM with its simulated player. Presses land where the fitted face shows
-// each control; the test's own link checks that they reached the player. The screen is turned
-// on its side and back. Screenshots of each step are kept under the build folder
+// against the real QRM with its simulated player and a small generated library. Presses land
+// where the fitted face shows each control; the test's own link checks that they reached the
+// player. A search is typed and its first result played from the long-press menu. The screen
+// is turned on its side and back. Screenshots of each step are kept under the build folder
 // (handheld-shots/).
 
 #include <sys/wait.h>
@@ -22,6 +23,7 @@
 #include "tests/client/desktop/DesktopSession.h"
 #include "tests/client/link/LinkTestSupport.h"
 #include "tests/support/QrmProcess.h"
+#include "tools/itunes-gen/ITunesLibraryWriter.h"
 
 namespace vantor::handheld {
 namespace {
@@ -75,10 +77,9 @@ protected:
         m_height = height;
         if (!m_display.Name().empty()) m_display.Stop();
         ASSERT_TRUE(m_display.Start(std::max(width, height), std::max(width, height)));
-        ASSERT_TRUE(m_window.Start(VANTORCE_PATH, m_display.Name(), m_registry,
-                                   m_registry + "vantorce.log",
-                                   {"--screen", std::to_string(width) + "x" +
-                                                    std::to_string(height)}));
+        ASSERT_TRUE(
+            m_window.Start(VANTORCE_PATH, m_display.Name(), m_registry, m_registry + "vantorce.log",
+                           {"--screen", std::to_string(width) + "x" + std::to_string(height)}));
         ASSERT_TRUE(m_window.LocateWindow("VantorCE"))
             << test::ReadFileText(m_registry + "vantorce.log");
     }
@@ -164,12 +165,58 @@ protected:
         return s ? s->Body().playingState : -1;
     }
 
+    std::vector<std::string> PlaylistItems() {
+        auto request = client::requests::GetPlaylistItems(0, -1);
+        std::unique_ptr<CResponseMessage> response;
+        if (m_link.SendAndWait(*request, response) != 0) return {};
+        auto* items =
+            client::ResponseAs<CPlaylistItemsResponse>(response, msg::GetPlaylistItemsResponse);
+        return items ? items->Body().items : std::vector<std::string>{};
+    }
+
+    // The first artist of the library once the server has indexed it.
+    std::string FirstArtist() {
+        std::string name;
+        WaitUntil(
+            [&] {
+                auto request = client::requests::BrowseLibrary("\\Music\\Artists", 0, 1);
+                std::unique_ptr<CResponseMessage> response;
+                if (m_link.SendAndWait(*request, response) != 0) return false;
+                auto* listing = client::ResponseAs<CBrowseLibraryResponse>(
+                    response, msg::BrowseLibraryResponse);
+                if (!listing || listing->ReturnCode() != 0 || listing->Body().results.empty())
+                    return false;
+                name = listing->Body().results[0].name;
+                return true;
+            },
+            30000);
+        return name;
+    }
+
+    // The library list on the screen, in window pixels.
+    skin::Rect LibraryList() const {
+        return View().ToArea(m_skin.FindWindowComponent("medialib.tagview")->rect);
+    }
+    // A hash of the library list's pixels: it changes when another listing is drawn.
+    uint64_t ListPixels() {
+        const skin::Rect list = LibraryList();
+        test::Screenshot shot;
+        if (!shot.Take(m_display.Name(), m_registry + "list.png")) return 0;
+        uint64_t hash = 1469598103934665603ull;
+        for (int y = list.top; y < list.bottom; y += 2)
+            for (int x = list.left; x < list.right; x += 3)
+                hash = (hash ^ shot.At(x, y)) * 1099511628211ull;
+        return hash;
+    }
+
     int32_t Volume() {
         auto r = Ask(msg::GetVolumeRequest);
         auto* v = client::ResponseAs<CVolumeResponse>(r, msg::GetVolumeResponse);
         return v ? v->Body().volume : -1;
     }
 
+    // Rows of a context menu in the toolkit's default theme at the phone's size.
+    static constexpr int kMenuRowHeight = 50;
     skin::Skin m_skin;
     const skin::WindowComponent* m_list = nullptr;
     int m_width = 0;
@@ -181,11 +228,17 @@ protected:
 };
 
 TEST_F(HandheldRemoteTest, APhoneDrivesThePlayerAndSurvivesTurning) {
+    tools::ITunesLibraryOptions library;
+    library.tracks = 300;
+    ASSERT_TRUE(tools::WriteITunesLibraryFile(library, m_registry + "library.xml"));
     test::CQrmProcess qrm;
     qrm.SetConfig("SimulatedPlayer", "true");
     qrm.SetConfig("PlayerType", "iTunes");
+    qrm.SetConfig("Paths\\iTunesXML", m_registry + "library.xml");
     ASSERT_TRUE(qrm.Start()) << qrm.StdioText();
     ASSERT_EQ(m_link.Connect("127.0.0.1:" + std::to_string(qrm.XmlPort())), 0);
+    const std::string artist = FirstArtist();
+    ASSERT_FALSE(artist.empty()) << "the library was not indexed";
     StartRemote(qrm.XmlPort(), 360, 720);
     ASSERT_TRUE(WaitUntil([&] { return OnMain(); }, 20000))
         << "no main screen\n"
@@ -209,16 +262,49 @@ TEST_F(HandheldRemoteTest, APhoneDrivesThePlayerAndSurvivesTurning) {
     ASSERT_TRUE(WaitUntil([&] { return !OnMain(); }, 10000)) << "no library";
     Shot("3-library", 360, 720);
 
+    // A search typed after the header's Search button, its results coming by themselves; a
+    // long press on the first one opens its menu, and "Play now" plays it.
+    const std::vector<std::string> queued = PlaylistItems();
+    PressHeader(3);
+    uint64_t before = ListPixels();
+    m_window.Type(artist.substr(0, artist.find(' ')));
+    uint64_t now = 0;
+    ASSERT_TRUE(WaitUntil([&] { return (now = ListPixels()) != before; }, 15000))
+        << "no search results";
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            before = now;
+            return (now = ListPixels()) == before;
+        },
+        15000));
+    Shot("4-search", 360, 720);
+    const skin::Rect list = LibraryList();
+    const int x = list.left + 60;
+    const int y = list.top + 12;
+    m_window.LongPress(x, y);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Shot("5-menu", 360, 720);
+    // The menu opens below and right of the thumb, "Play now" its second entry.
+    m_window.Click(x + 60, y + kMenuRowHeight * 3 / 2);
+    EXPECT_TRUE(WaitUntil([&] { return PlaylistItems() != queued; }, 10000))
+        << "the search result was not played";
+    EXPECT_TRUE(WaitUntil([&] { return PlayingState() == kPlaying; }, 10000));
+    PressHeader(0);
+    ASSERT_TRUE(WaitUntil([&] { return OnMain(); }, 10000)) << "no main screen";
+    Press("pause");
+    EXPECT_TRUE(WaitUntil([&] { return PlayingState() == kPaused; }, 10000)) << "pause";
+
     // Turned on its side: the message instead of the screens; turned back: "main" again, not
     // the library shown before.
     m_window.Resize(720, 360);
     EXPECT_TRUE(WaitUntil([&] { return ShowsMessage(720, 360); }, 10000)) << "no message";
-    Shot("4-landscape", 720, 360);
+    Shot("6-landscape", 720, 360);
     m_window.Resize(360, 720);
     EXPECT_TRUE(WaitUntil([&] { return OnMain(); }, 10000)) << "main not restored";
     // Nothing styled for the wide screen holds the window wider than the screen.
     EXPECT_EQ(m_window.Geometry()["WIDTH"], 360);
-    Shot("5-portrait-again", 360, 720);
+    Shot("7-portrait-again", 360, 720);
     EXPECT_EQ(PlayingState(), kPaused);
 }
 
@@ -240,8 +326,8 @@ TEST_F(HandheldRemoteTest, DocumentationScreenshots) {
     m_link.SetVolume(70);
     auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(1500)); };
     for (const auto& [width, height] : {std::pair{240, 320}, {480, 640}, {360, 720}}) {
-        const std::string prefix = "handheld-" + std::to_string(width) + "x" +
-                                   std::to_string(height) + "-";
+        const std::string prefix =
+            "handheld-" + std::to_string(width) + "x" + std::to_string(height) + "-";
         StartRemote(qrm.XmlPort(), width, height);
         ASSERT_TRUE(WaitUntil([&] { return OnMain(); }, 20000));
         settle();
