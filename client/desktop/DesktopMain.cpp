@@ -1,14 +1,12 @@
 // VantorPC, the desktop remote.
 
-#include <glib-unix.h>
 #include <gtkmm/application.h>
-#include <gtkmm/messagedialog.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "client/desktop/FrameRun.h"
 #include "client/desktop/MainFrame.h"
 #include "client/settings/ClientProfile.h"
 #include "client/settings/ClientSettings.h"
@@ -59,25 +57,6 @@ int main(int argc, char** argv) {
     settings.Load(registry, profile);
 
     vantor::desktop::MainFrame frame(profile, settings, registry);
-    if (!frame.ApplySkin()) {
-        Gtk::MessageDialog box(vantor::skin::kSkinErrorText, false, Gtk::MESSAGE_WARNING,
-                               Gtk::BUTTONS_OK, true);
-        box.set_title(vantor::skin::kSkinErrorTitle);
-        box.run();
-        return 1;
-    }
-    frame.show_all();
-    frame.ShowScreen(frame.Screen());
-    frame.Start();
-    // Ended by the session or a terminal: leave as through "Exit", settings saved.
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        g_unix_signal_add(
-            signal,
-            [](gpointer window) -> gboolean {
-                static_cast<vantor::desktop::MainFrame*>(window)->Exit();
-                return G_SOURCE_CONTINUE;
-            },
-            &frame);
-    }
-    return app->run(frame);
+    if (!vantor::desktop::ApplySkinOrTell(frame)) return 1;
+    return vantor::desktop::RunFrame(app, frame);
 }

@@ -1,16 +1,14 @@
 // VantorCE, the handheld remote: the desktop remote with the handheld profile, for phones
 // and small screens.
 
-#include <glib-unix.h>
-#include <gtkmm/application.h>
 #include <gdkmm/monitor.h>
-#include <gtkmm/messagedialog.h>
+#include <gtkmm/application.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "client/desktop/FrameRun.h"
 #include "client/handheld/HandheldFrame.h"
 #include "client/handheld/HardwareKeys.h"
 #include "client/handheld/ScreenRules.h"
@@ -47,8 +45,8 @@ struct ScreenSize {
 
 bool ParseScreen(const char* text, ScreenSize& size) {
     char tail = 0;
-    return std::sscanf(text, "%dx%d%c", &size.width, &size.height, &tail) == 2 &&
-           size.width > 0 && size.height > 0 && size.width <= 16384 && size.height <= 16384;
+    return std::sscanf(text, "%dx%d%c", &size.width, &size.height, &tail) == 2 && size.width > 0 &&
+           size.height > 0 && size.width <= 16384 && size.height <= 16384;
 }
 
 }  // namespace
@@ -104,28 +102,9 @@ int main(int argc, char** argv) {
     settings.Load(registry, profile);
 
     vantor::handheld::HandheldFrame frame(profile, settings, registry);
-    if (!frame.ApplySkin()) {
-        Gtk::MessageDialog box(vantor::skin::kSkinErrorText, false, Gtk::MESSAGE_WARNING,
-                               Gtk::BUTTONS_OK, true);
-        box.set_title(vantor::skin::kSkinErrorTitle);
-        box.run();
-        return 1;
-    }
+    if (!vantor::desktop::ApplySkinOrTell(frame)) return 1;
     frame.StartOnScreen(screen.width, screen.height, scaleFactor);
     frame.set_default_size(screen.width, screen.height);
     if (given.width <= 0) frame.fullscreen();
-    frame.show_all();
-    frame.ShowScreen(frame.Screen());
-    frame.Start();
-    // Ended by the session or a terminal: leave as through "Exit", settings saved.
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        g_unix_signal_add(
-            signal,
-            [](gpointer window) -> gboolean {
-                static_cast<vantor::handheld::HandheldFrame*>(window)->Exit();
-                return G_SOURCE_CONTINUE;
-            },
-            &frame);
-    }
-    return app->run(frame);
+    return vantor::desktop::RunFrame(app, frame);
 }
