@@ -66,6 +66,11 @@ void LibraryPane::FocusSearch() {
     m_search.grab_focus();
 }
 
+void LibraryPane::FocusList() {
+    m_search.select_region(0, 0);
+    m_view.Tree().grab_focus();
+}
+
 void LibraryPane::OnSearchChanged() {
     if (m_settingText) return;
     m_typed = m_search.get_text();

@@ -36,7 +36,8 @@ public:
     void LoadIcons(const std::string& skinFolder);
     bool ListHasFocus() { return m_view.Tree().has_focus(); }
     void FocusSearch();
-    void FocusList() { m_view.Tree().grab_focus(); }
+    // The list takes the focus; the field keeps no selection from an earlier focus.
+    void FocusList();
     // Enter on the list: opens a container, plays anything else.
     void OpenOrPlaySelected();
     void Back();
