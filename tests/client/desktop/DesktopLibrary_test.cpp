@@ -59,14 +59,7 @@ protected:
         return -1;
     }
 
-    std::vector<std::string> PlaylistItems() {
-        auto request = client::requests::GetPlaylistItems(0, -1);
-        std::unique_ptr<CResponseMessage> response;
-        if (m_link.SendAndWait(*request, response) != 0) return {};
-        auto* items =
-            client::ResponseAs<CPlaylistItemsResponse>(response, msg::GetPlaylistItemsResponse);
-        return items ? items->Body().items : std::vector<std::string>{};
-    }
+    std::vector<std::string> PlaylistItems() { return test::PlaylistItems(m_link); }
     int32_t Position() {
         auto r = Ask(msg::GetPlaylistPositionRequest);
         auto* p = client::ResponseAs<CPositionResponse>(r, msg::GetPlaylistPositionResponse);
@@ -83,26 +76,13 @@ protected:
         const skin::Rect& list = m_skin.FindWindowComponent("medialib.tagview")->rect;
         test::Screenshot shot;
         if (!shot.Take(m_display.Name(), m_registry + "list.png")) return 0;
-        uint64_t hash = 1469598103934665603ull;
-        for (int y = list.top; y < list.bottom; y += 2)
-            for (int x = list.left; x < list.right; x += 3)
-                hash =
-                    (hash ^ shot.At(m_window.FaceX() + x, m_window.FaceY() + y)) * 1099511628211ull;
-        return hash;
+        const int x = m_window.FaceX();
+        const int y = m_window.FaceY();
+        return shot.Hash(x + list.left, y + list.top, x + list.right, y + list.bottom);
     }
     // Waits until the list shows something else than `before`, then until it holds still.
     bool ListChanged(uint64_t before) {
-        uint64_t now = 0;
-        if (!WaitUntil([&] { return (now = ListPixels()) != before; }, 15000)) return false;
-        return WaitUntil(
-            [&] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(150));
-                const uint64_t next = ListPixels();
-                const bool still = next == now;
-                now = next;
-                return still;
-            },
-            15000);
+        return test::ChangedThenStill([this] { return ListPixels(); }, before);
     }
 
     // The row's place in the library list (face coordinates), rows counted from the top.

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "client/face/SkinPainter.h"
+#include "client/link/Requests.h"
 #include "tests/support/QrmProcess.h"
 
 extern char** environ;
@@ -104,6 +105,15 @@ Screenshot::~Screenshot() {
     if (m_surface) cairo_surface_destroy(m_surface);
 }
 
+std::vector<std::string> PlaylistItems(client::ServerLink& link) {
+    auto request = client::requests::GetPlaylistItems(0, -1);
+    std::unique_ptr<CResponseMessage> response;
+    if (link.SendAndWait(*request, response) != 0) return {};
+    auto* items =
+        client::ResponseAs<CPlaylistItemsResponse>(response, msg::GetPlaylistItemsResponse);
+    return items ? items->Body().items : std::vector<std::string>{};
+}
+
 bool Screenshot::Take(const std::string& display, const std::string& path) {
     if (m_surface) cairo_surface_destroy(m_surface);
     m_surface = nullptr;
@@ -125,6 +135,13 @@ unsigned Screenshot::At(int x, int y) const {
     const unsigned char* data = cairo_image_surface_get_data(m_surface);
     const int stride = cairo_image_surface_get_stride(m_surface);
     return reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0xffffff;
+}
+
+uint64_t Screenshot::Hash(int left, int top, int right, int bottom) const {
+    uint64_t hash = 1469598103934665603ull;
+    for (int y = top; y < bottom; y += 2)
+        for (int x = left; x < right; x += 3) hash = (hash ^ At(x, y)) * 1099511628211ull;
+    return hash;
 }
 
 bool Screenshot::SaveCrop(int x, int y, int w, int h, const std::string& path) const {

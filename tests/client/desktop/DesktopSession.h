@@ -8,10 +8,12 @@
 
 #include <cairo.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "client/link/ServerLink.h"
 #include "client/skin/Skin.h"
 
 namespace vantor::test {
@@ -25,6 +27,9 @@ inline bool NearColour(unsigned a, unsigned b, int tolerance = 12) {
     }
     return true;
 }
+
+// The whole play list as `link` reads it; empty when the request fails.
+std::vector<std::string> PlaylistItems(client::ServerLink& link);
 
 // A program started in the background, stopped (SIGTERM, then SIGKILL) by its owner.
 class ChildProcess {
@@ -72,6 +77,9 @@ public:
     bool Empty() const { return m_surface == nullptr; }
     // 0xRRGGBB
     unsigned At(int x, int y) const;
+    // A hash of the rectangle's pixels (every third column of every second row): it changes
+    // when something else is drawn there.
+    uint64_t Hash(int left, int top, int right, int bottom) const;
     // Saves the rectangle as a PNG.
     bool SaveCrop(int x, int y, int w, int h, const std::string& path) const;
     cairo_surface_t* Surface() const { return m_surface; }

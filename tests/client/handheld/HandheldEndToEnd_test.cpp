@@ -165,14 +165,7 @@ protected:
         return s ? s->Body().playingState : -1;
     }
 
-    std::vector<std::string> PlaylistItems() {
-        auto request = client::requests::GetPlaylistItems(0, -1);
-        std::unique_ptr<CResponseMessage> response;
-        if (m_link.SendAndWait(*request, response) != 0) return {};
-        auto* items =
-            client::ResponseAs<CPlaylistItemsResponse>(response, msg::GetPlaylistItemsResponse);
-        return items ? items->Body().items : std::vector<std::string>{};
-    }
+    std::vector<std::string> PlaylistItems() { return test::PlaylistItems(m_link); }
 
     // The first artist of the library once the server has indexed it.
     std::string FirstArtist() {
@@ -202,11 +195,7 @@ protected:
         const skin::Rect list = LibraryList();
         test::Screenshot shot;
         if (!shot.Take(m_display.Name(), m_registry + "list.png")) return 0;
-        uint64_t hash = 1469598103934665603ull;
-        for (int y = list.top; y < list.bottom; y += 2)
-            for (int x = list.left; x < list.right; x += 3)
-                hash = (hash ^ shot.At(x, y)) * 1099511628211ull;
-        return hash;
+        return shot.Hash(list.left, list.top, list.right, list.bottom);
     }
 
     int32_t Volume() {
@@ -266,18 +255,10 @@ TEST_F(HandheldRemoteTest, APhoneDrivesThePlayerAndSurvivesTurning) {
     // long press on the first one opens its menu, and "Play now" plays it.
     const std::vector<std::string> queued = PlaylistItems();
     PressHeader(3);
-    uint64_t before = ListPixels();
+    const uint64_t before = ListPixels();
     m_window.Type(artist.substr(0, artist.find(' ')));
-    uint64_t now = 0;
-    ASSERT_TRUE(WaitUntil([&] { return (now = ListPixels()) != before; }, 15000))
+    ASSERT_TRUE(test::ChangedThenStill([this] { return ListPixels(); }, before))
         << "no search results";
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(150));
-            before = now;
-            return (now = ListPixels()) == before;
-        },
-        15000));
     Shot("4-search", 360, 720);
     const skin::Rect list = LibraryList();
     const int x = list.left + 60;

@@ -6,6 +6,20 @@
 
 namespace vantor::test {
 
+bool ChangedThenStill(const std::function<uint64_t()>& look, uint64_t before, int timeoutMs) {
+    uint64_t now = 0;
+    if (!WaitUntil([&] { return (now = look()) != before; }, timeoutMs)) return false;
+    return WaitUntil(
+        [&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            const uint64_t next = look();
+            const bool still = next == now;
+            now = next;
+            return still;
+        },
+        timeoutMs);
+}
+
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!condition()) {

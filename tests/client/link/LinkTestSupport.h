@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -19,6 +20,11 @@ namespace vantor::test {
 
 // Waits until `condition` holds, looking every 10 ms; false after the timeout.
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+
+// Waits until `look` gives something else than `before`, then until it holds still (the same
+// twice 150 ms apart): a picture that changed and is drawn whole.
+bool ChangedThenStill(const std::function<uint64_t()>& look, uint64_t before,
+                      int timeoutMs = 15000);
 
 // Every listener call as one line ("volume 30", "state 0", "media Title", ...).
 class RecordingListener : public client::LinkListener {
