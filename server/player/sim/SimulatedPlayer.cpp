@@ -257,12 +257,6 @@ int32_t CSimulatedPlayer::SavePlaylist(const std::string& name) {
     return kResultSuccess;
 }
 
-std::vector<std::string> CSimulatedPlayer::SavedPlaylist(const std::string& name) const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    auto found = m_savedPlaylists.find(name);
-    return found == m_savedPlaylists.end() ? std::vector<std::string>{} : found->second;
-}
-
 int32_t CSimulatedPlayer::GetVolume() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_volume;

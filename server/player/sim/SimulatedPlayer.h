@@ -55,10 +55,8 @@ public:
     int32_t PlaylistRemove(int32_t position) override;
     int32_t PlaylistMove(int32_t from, int32_t to) override;
     int32_t PlaylistClear() override;
-    // Keeps the play list's titles under the name (see SavedPlaylist).
+    // Keeps the play list's titles under the name; a name already taken is refused.
     int32_t SavePlaylist(const std::string& name) override;
-    // The titles saved under `name`, in order; empty when nothing was saved under it.
-    std::vector<std::string> SavedPlaylist(const std::string& name) const;
     int32_t GetVolume() override;
     int32_t SetVolume(int32_t volume) override;
     int32_t GetPlayPosition() override;
