@@ -7,9 +7,12 @@
 //    transaction, plus the same indexes and search index: the reference the fill is
 //    compared with;
 //  - Browse and Search on the imported library, each beside Raw*: the same rows asked of
-//    the same file with one bare prepared statement on a connection kept open.
+//    the same file with one bare prepared statement on a connection kept open; Search also
+//    beside SearchScan, the same search reading every name (a file without the search
+//    index).
 // Imports are single runs (one iteration each); growth from size to size shows linearity.
 // --sizes=10000,100000 picks the sizes (the million-track library is a 1.4 GB file).
+// --keep=DIR keeps the generated libraries and imported stores in DIR for the next run.
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -42,7 +45,15 @@
 namespace vantor {
 namespace {
 
+// --keep=DIR: the generated libraries and stores are written to DIR, kept after the run and
+// used again by the next one (a million-track library takes minutes to write).
+std::string& KeptFolder() {
+    static std::string folder;
+    return folder;
+}
+
 std::string BenchFolder() {
+    if (!KeptFolder().empty()) return KeptFolder();
     return bench::BenchFolder("vantor-libbench-");
 }
 
@@ -319,8 +330,19 @@ void RawInsert(benchmark::State& state) {
                 sqlite3_result_text(context, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
             },
             nullptr, nullptr);
+        sqlite3_create_function(
+            db, "search_key_hash", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+            [](sqlite3_context* context, int, sqlite3_value** values) {
+                const auto* text = sqlite3_value_text(values[0]);
+                sqlite3_result_int64(
+                    context,
+                    KeyHash(SearchKey(text == nullptr ? "" : reinterpret_cast<const char*>(text))));
+            },
+            nullptr, nullptr);
         for (const std::string& sql : SearchIndexStatements()) {
-            sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+            if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+                state.SkipWithError(sqlite3_errmsg(db));
+            }
         }
         sqlite3_exec(db, "commit transaction", nullptr, nullptr, nullptr);
         sqlite3_finalize(index);
@@ -355,16 +377,15 @@ CSQLiteMDS& ImportedStore(int tracks) {
     return *store;
 }
 
-std::string FirstAlbum(int tracks) {
-    StringArray albums;
-    ImportedStore(tracks).GetAudioAlbums(albums, -1, -1, 500, 1, nullptr);
-    return albums.at(0);
+// An album of about a dozen tracks, there at every size; the load benchmark browses it too.
+std::string BenchAlbum() {
+    return tools::AlbumName(900);
 }
 
 void BrowsePath(benchmark::State& state, std::string path) {
     const int tracks = static_cast<int>(state.range(0));
     CSQLiteMDS& store = ImportedStore(tracks);
-    if (path.empty()) path = "\\Music\\Albums\\" + FirstAlbum(tracks);
+    if (path.empty()) path = "\\Music\\Albums\\" + BenchAlbum();
     size_t rows = 0;
     for (auto _ : state) {
         MediaItemList items;
@@ -377,12 +398,18 @@ void BrowsePath(benchmark::State& state, std::string path) {
     state.counters["rows"] = static_cast<double>(rows);
 }
 
-void SearchText(benchmark::State& state, const std::string& text) {
-    CSQLiteMDS& store = ImportedStore(static_cast<int>(state.range(0)));
+// A page of 50 search results from `start`; `scan` reads every name, as a library file
+// without the search index is searched.
+void SearchText(benchmark::State& state, const std::string& text, int start, bool scan) {
+    CSQLiteMDS& imported = ImportedStore(static_cast<int>(state.range(0)));
+    CLogger logger;
+    CSQLiteMDS scanning(imported.GetPath(), logger);
+    scanning.UseSearchIndex(false);
+    CSQLiteMDS& store = scan ? scanning : imported;
     size_t rows = 0;
     for (auto _ : state) {
         MediaItemList items;
-        store.Search(items, text, 0, 50);
+        store.Search(items, text, start, 50);
         rows = items.size();
         benchmark::DoNotOptimize(items);
     }
@@ -441,7 +468,7 @@ void RawArtistsPage(benchmark::State& state) {
 
 void RawAlbum(benchmark::State& state) {
     const int tracks = static_cast<int>(state.range(0));
-    const std::string album = FirstAlbum(tracks);
+    const std::string album = BenchAlbum();
     RawQuery raw(tracks);
     sqlite3_stmt* id = raw.Prepare("SELECT id FROM audio_albums WHERE name = ? LIMIT 1");
     sqlite3_stmt* page = raw.Prepare(
@@ -506,6 +533,19 @@ void RawSearch(benchmark::State& state, const std::string& text) {
     state.counters["rows"] = static_cast<double>(rows);
 }
 
+void TakeKeepOption(int& argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--keep=", 7) != 0) continue;
+        std::string folder = argv[i] + 7;
+        if (folder.empty() || folder.back() != '/') folder += '/';
+        std::filesystem::create_directories(folder);
+        KeptFolder() = folder;
+        for (int j = i; j + 1 < argc; ++j) argv[j] = argv[j + 1];
+        --argc;
+        break;
+    }
+}
+
 std::vector<int> Sizes(int& argc, char** argv) {
     std::vector<int> sizes = {10000, 100000, 1000000};
     for (int i = 1; i < argc; ++i) {
@@ -543,12 +583,24 @@ void RegisterAll(const std::vector<int>& sizes) {
         ms(benchmark::RegisterBenchmark("RawArtistsPage", RawArtistsPage));
         ms(benchmark::RegisterBenchmark("BrowsePath/one_album", BrowsePath, std::string()));
         ms(benchmark::RegisterBenchmark("RawAlbum", RawAlbum));
-        for (const auto& [name, words] :
-             {std::pair<std::string, std::string>{"one_word", "night"},
-              std::pair<std::string, std::string>{"two_words", "night love"},
-              std::pair<std::string, std::string>{"rare_words", "echo 900"}}) {
-            ms(benchmark::RegisterBenchmark(("SearchText/" + name).c_str(), SearchText, words));
-            ms(benchmark::RegisterBenchmark(("RawSearch/" + name).c_str(), RawSearch, words));
+        struct Search {
+            const char* name;
+            const char* words;
+            int start;
+        };
+        for (const Search& search :
+             {Search{"one_word", "night", 0}, Search{"two_words", "night love", 0},
+              Search{"rare_words", "echo 900", 0}, Search{"one_word_page_21", "night", 1000},
+              Search{"two_letters_found_nowhere", "qz", 0}}) {
+            const std::string name = search.name;
+            ms(benchmark::RegisterBenchmark(("SearchText/" + name).c_str(), SearchText,
+                                            std::string(search.words), search.start, false));
+            ms(benchmark::RegisterBenchmark(("SearchScan/" + name).c_str(), SearchText,
+                                            std::string(search.words), search.start, true));
+            if (search.start == 0) {
+                ms(benchmark::RegisterBenchmark(("RawSearch/" + name).c_str(), RawSearch,
+                                                std::string(search.words)));
+            }
         }
     }
 }
@@ -559,13 +611,16 @@ void RegisterAll(const std::vector<int>& sizes) {
 int main(int argc, char** argv) {
     // As the server does: large buffers are mapped and given back when freed.
     mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+    vantor::TakeKeepOption(argc, argv);
     vantor::RegisterAll(vantor::Sizes(argc, argv));
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     // The generated libraries and stores: gigabytes at a million tracks.
-    std::error_code ignored;
-    std::filesystem::remove_all(vantor::BenchFolder(), ignored);
+    if (vantor::KeptFolder().empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(vantor::BenchFolder(), ignored);
+    }
     return 0;
 }

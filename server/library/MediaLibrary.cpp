@@ -294,6 +294,7 @@ bool CMediaLibrary::ReplaceLibraryFile() {
     }
     if (ok) ok = std::rename(staging.c_str(), LibraryPath().c_str()) == 0;
     if (ok) SyncFolder();
+    if (ok && m_liveStore) m_liveStore->ReleaseConnections();
     if (!ok) {
         m_logger.LogCritical("ERROR: Unable to replace the media database %s: %s",
                              LibraryPath().c_str(), std::strerror(errno));

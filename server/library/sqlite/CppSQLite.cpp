@@ -1,5 +1,7 @@
 #include "server/library/sqlite/CppSQLite.h"
 
+#include <mutex>
+
 #include <sqlite3.h>
 
 #include <cstdlib>
@@ -22,11 +24,22 @@ namespace {
     throw CppSQLiteException(code, database != nullptr ? sqlite3_errmsg(database) : "");
 }
 
+// Done once, before the library's first use: its memory statistics take one lock for the
+// whole process on every allocation, which queries on many threads at once queue on.
+void ConfigureLibraryOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // SQLITE_MISUSE when something initialised the library first: it keeps its defaults.
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    });
+}
+
 }  // namespace
 
 // ---- connection ----
 
 void CppSQLiteConnection::Open(const std::string& file) {
+    ConfigureLibraryOnce();
     Close();
     sqlite3* raw = nullptr;
     int rc =
@@ -235,6 +248,16 @@ std::string_view ValueText(sqlite3_value* value) {
     return {text, static_cast<size_t>(sqlite3_value_bytes(value))};
 }
 
+void CallIntegerFunction(sqlite3_context* context, int, sqlite3_value** args) {
+    if (sqlite3_value_type(args[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto fn =
+        reinterpret_cast<CppSQLiteConnection::IntegerFunction>(sqlite3_user_data(context));
+    sqlite3_result_int64(context, fn(ValueText(args[0])));
+}
+
 void CallMatchFunction(sqlite3_context* context, int, sqlite3_value** args) {
     const auto fn =
         reinterpret_cast<CppSQLiteConnection::MatchFunction>(sqlite3_user_data(context));
@@ -249,6 +272,14 @@ void CppSQLiteConnection::AddMatchFunction(const char* name, MatchFunction fn) {
     const int rc = sqlite3_create_function_v2(
         m_database.get(), name, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, reinterpret_cast<void*>(fn),
         CallMatchFunction, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) throw CppSQLiteException(rc, sqlite3_errmsg(m_database.get()));
+}
+
+void CppSQLiteConnection::AddIntegerFunction(const char* name, IntegerFunction fn) {
+    CheckDatabase();
+    const int rc = sqlite3_create_function_v2(
+        m_database.get(), name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, reinterpret_cast<void*>(fn),
+        CallIntegerFunction, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) throw CppSQLiteException(rc, sqlite3_errmsg(m_database.get()));
 }
 

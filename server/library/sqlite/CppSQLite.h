@@ -113,6 +113,9 @@ public:
     // Makes `fn` callable as name(text, pattern), answering 1 or 0; NULL text answers 0.
     using MatchFunction = bool (*)(std::string_view text, std::string_view pattern);
     void AddMatchFunction(const char* name, MatchFunction fn);
+    // Makes `fn` callable as name(text) answering an integer: deterministic, NULL stays NULL.
+    using IntegerFunction = int64_t (*)(std::string_view);
+    void AddIntegerFunction(const char* name, IntegerFunction fn);
 
 private:
     void CheckDatabase() const;

@@ -24,6 +24,9 @@ public:
     virtual int CreateIfMissing() = 0;
     // Called by the owner before destroying the store.
     virtual int Shutdown() = 0;
+    // Called once the file has been replaced by a new one: connections held open to the
+    // old file are closed.
+    virtual void ReleaseConnections() {}
     virtual void SetLibraryVersion(float version) = 0;
 
     // A fill: BeginUpdate, any number of adds and lookups, EndUpdate (indexes and commit).

@@ -74,7 +74,9 @@ bool FileExists(const std::string& path) {
 IMediaDataStore::~IMediaDataStore() = default;
 
 CSQLiteMDS::CSQLiteMDS(std::string path, CLogger& logger)
-    : m_path(std::move(path)), m_logger(logger) {}
+    : m_path(std::move(path)),
+      m_readers(m_path, kBusyTimeoutMs, &PrepareSearchFunctions),
+      m_logger(logger) {}
 
 CSQLiteMDS::~CSQLiteMDS() {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
@@ -437,23 +439,26 @@ int CSQLiteMDS::AddRadioStation(const CRadioStationItem& station) {
 
 int32_t CSQLiteMDS::LookupFieldId(const char* table, const char* field, const std::string& value,
                                   const char* secondField, int32_t secondValue) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
     std::string query =
         secondField == nullptr
             ? FormatSql("SELECT id FROM %s WHERE %s = '%s' LIMIT 1;", table, field,
                         EscapeQuotes(value).c_str())
             : FormatSql("SELECT id FROM %s WHERE %s = '%s' AND %s = %d LIMIT 1;", table, field,
                         EscapeQuotes(value).c_str(), secondField, secondValue);
-    try {
-        // During a fill the rows written so far are visible only to the fill's own connection.
-        CppSQLiteConnection shortLived;
-        CppSQLiteConnection* connection = m_connection.get();
-        if (connection == nullptr) {
-            OpenShortLived(shortLived);
-            connection = &shortLived;
-        }
-        CppSQLiteCursor cursor = connection->ExecQuery(query);
+    auto lookup = [&query](CppSQLiteConnection& connection) {
+        CppSQLiteCursor cursor = connection.ExecQuery(query);
         return cursor.Eof() ? -1 : static_cast<int32_t>(cursor.FieldInt(0));
+    };
+    try {
+        {
+            // During a fill the rows written so far are visible only to the fill's own
+            // connection.
+            std::lock_guard<std::recursive_mutex> lock(m_mutex);
+            if (m_connection) return lookup(*m_connection);
+        }
+        // Otherwise without the lock, like every other query: lookups from many clients
+        // side by side.
+        return lookup(*m_readers.Take());
     } catch (const CppSQLiteException& e) {
         LogError("Error looking up field ID: ", e);
         return -1;

@@ -2,6 +2,7 @@
 
 #include "server/library/sqlite/CppSQLite.h"
 #include "server/library/store/MediaDataStore.h"
+#include "server/library/store/ReadConnectionPool.h"
 
 #include <array>
 #include <atomic>
@@ -77,6 +78,8 @@ public:
     // The media type an id was stored as; 0 when it is not indexed, -1 on failure.
     int32_t GetMediaItemType(int32_t id);
     const std::string& GetPath() const { return m_path; }
+    // The connections kept for queries: the old file's space is given back at once.
+    void ReleaseConnections() override { m_readers.Clear(); }
     // Search reads the search index when the file has one (the default); off, it reads
     // every name, as a file without one is searched. For comparing the two.
     void UseSearchIndex(bool use) { m_useSearchIndex = use; }
@@ -119,6 +122,8 @@ private:
     int32_t m_nextItemId = 0;
     std::array<int32_t, kNameTableCount> m_nextNameId{1, 1, 1, 1, 1, 1};
     std::string m_path;
+    // Connections for queries (the fill has its own, m_connection).
+    CReadConnectionPool m_readers;
     std::recursive_mutex m_mutex;
     std::unique_ptr<CppSQLiteConnection> m_connection;
     CppSQLiteCommand m_mediaIndexInsert;

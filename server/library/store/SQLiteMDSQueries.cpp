@@ -47,9 +47,8 @@ int32_t CSQLiteMDS::GetTotalCountFromQuery(const std::string& query) {
     std::string counting = MakeCountQuery(query);
     if (counting.empty()) return -1;
     try {
-        CppSQLiteConnection connection;
-        OpenShortLived(connection);
-        CppSQLiteCursor cursor = connection.ExecQuery(counting);
+        auto connection = m_readers.Take();
+        CppSQLiteCursor cursor = connection->ExecQuery(counting);
         return cursor.Eof() ? -1 : static_cast<int32_t>(cursor.FieldInt(0));
     } catch (const CppSQLiteException& e) {
         LogError("Error calling GetTotalCountFromQuery: ", e);
@@ -63,9 +62,8 @@ int CSQLiteMDS::FillStringArray(StringArray& out, std::string query, int column,
     if (query.empty()) return -1;
     bool limited = ApplyPaging(query, start, count);
     try {
-        CppSQLiteConnection connection;
-        OpenShortLived(connection);
-        CppSQLiteCursor cursor = connection.ExecQuery(query);
+        auto connection = m_readers.Take();
+        CppSQLiteCursor cursor = connection->ExecQuery(query);
         while (!cursor.Eof()) {
             out.push_back(cursor.FieldValue(column));
             cursor.NextRow();
@@ -86,9 +84,8 @@ int CSQLiteMDS::FillResultArrayFromQuery(MediaItemList& out, int32_t mediaType, 
     if (query.empty()) return -1;
     bool limited = ApplyPaging(query, start, count);
     try {
-        CppSQLiteConnection connection;
-        OpenShortLived(connection);
-        CppSQLiteCursor cursor = connection.ExecQuery(query);
+        auto connection = m_readers.Take();
+        CppSQLiteCursor cursor = connection->ExecQuery(query);
         while (!cursor.Eof()) {
             std::unique_ptr<CMediaItem> item = NewListItem(mediaType);
             item->id = ToInt32(cursor.FieldValue(0));

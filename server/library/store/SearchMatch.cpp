@@ -26,8 +26,29 @@ bool KeyHasEveryWord(std::string_view name, std::string_view foldedWords) {
     return true;
 }
 
+int64_t KeyHash(std::string_view key) {
+    // FNV-1a, 64 bits.
+    uint64_t hash = 14695981039346656037ull;
+    for (char c : key) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return static_cast<int64_t>(hash);
+}
+
+namespace {
+
+int64_t SearchKeyHash(std::string_view name) {
+    thread_local std::string key;
+    FoldAccentsInto(name, key);
+    return KeyHash(key);
+}
+
+}  // namespace
+
 void PrepareSearchFunctions(CppSQLiteConnection& connection) {
     connection.AddTextFunction("search_key", &SearchKey);
+    connection.AddIntegerFunction("search_key_hash", &SearchKeyHash);
     connection.AddMatchFunction("search_has_words", &KeyHasEveryWord);
 }
 
@@ -41,30 +62,35 @@ std::string BuildFoldedSearchClause(std::string_view column, const std::string& 
     return "search_has_words(" + std::string(column) + ", '" + EscapeQuotes(folded) + "')";
 }
 
-int64_t SearchIndexRowId(int32_t mediaType, int64_t id) {
-    return (static_cast<int64_t>(mediaType) << 32) + id;
-}
-
 std::vector<std::string> SearchIndexStatements() {
-    const std::string table = kSearchIndexTable;
-    std::vector<std::string> statements = {
-        "CREATE VIRTUAL TABLE IF NOT EXISTS " + table +
+    const std::string rows = kSearchRowsTable;
+    const std::string index = kSearchIndexTable;
+    // The six kinds of rows with the columns results are ordered by.
+    const std::string named =
+        FormatSql("SELECT %d AS type, -1 AS id, name, sort_name, id AS found FROM audio_genres "
+                  "UNION ALL SELECT %d, -1, name, sort_name, id FROM audio_artists "
+                  "UNION ALL SELECT %d, -1, name, sort_name, id FROM audio_albums "
+                  "UNION ALL SELECT %d, id, title, sort_title, id FROM audio_tracks "
+                  "UNION ALL SELECT %d, id, name, name, id FROM playlists WHERE folder = 0 "
+                  "UNION ALL SELECT %d, -1, name, name, id FROM playlists WHERE folder = 1",
+                  kMediaGenre, kMediaArtist, kMediaAlbum, kMediaMusic, kMediaPlaylist,
+                  kMediaPlaylistFolder);
+    return {
+        // A fill may add to a file that has them already: built anew.
+        "DROP TABLE IF EXISTS " + index + ";",
+        "DROP TABLE IF EXISTS " + rows + ";",
+        "CREATE TABLE " + rows +
+            "(position INTEGER PRIMARY KEY, type INTEGER, id INTEGER, name TEXT, "
+            "key_hash INTEGER);",
+        // Numbered as they are inserted: in result order.
+        "INSERT INTO " + rows + "(type, id, name, key_hash) SELECT type, id, name, "
+            "search_key_hash(name) FROM (" + named + ") ORDER BY sort_name, name, type, found;",
+        "CREATE INDEX " + rows + "_key ON " + rows + "(key_hash);",
+        "CREATE VIRTUAL TABLE " + index +
             " USING fts5(key, content='', tokenize='trigram case_sensitive 1');",
-        // A fill may add to a file that has rows (and an index) already: built anew.
-        "DELETE FROM " + table + ";",
+        "INSERT INTO " + index + "(rowid, key) SELECT position, search_key(name) FROM " + rows +
+            ";",
     };
-    auto fill = [&table](int32_t type, const char* column, const char* from) {
-        return "INSERT INTO " + table + "(rowid, key) SELECT " +
-               std::to_string(SearchIndexRowId(type, 0)) + " + id, search_key(" + column +
-               ") FROM " + from + ";";
-    };
-    statements.push_back(fill(kMediaGenre, "name", "audio_genres"));
-    statements.push_back(fill(kMediaArtist, "name", "audio_artists"));
-    statements.push_back(fill(kMediaAlbum, "name", "audio_albums"));
-    statements.push_back(fill(kMediaMusic, "title", "audio_tracks"));
-    statements.push_back(fill(kMediaPlaylist, "name", "playlists WHERE folder = 0"));
-    statements.push_back(fill(kMediaPlaylistFolder, "name", "playlists WHERE folder = 1"));
-    return statements;
 }
 
 std::string BuildSearchIndexMatch(const std::string& text) {

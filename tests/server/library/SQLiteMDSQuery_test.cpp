@@ -185,7 +185,9 @@ TEST(SQLiteMDSQuery, SearchIndexAnswersAsReadingEveryNameDoes) {
     f.store.BeginUpdate();
     ASSERT_EQ(reader.Read(), 0);
     for (const char* title : {"100% Pure", "snake_case song", "50%_off Night", "Don't \"Stop\"",
-                              "東京 Nights 夜", "Ёлка Night"}) {
+                              "東京 Nights 夜", "Ёлка Night", "Night", "NÏGHT", "Café Nights",
+                              "Cafe Nights Live", "Café Nights Live", "Late Cafe Nights",
+                              "Late Café Nights"}) {
         f.store.AddAudioTrack(Track(title, "Odd Names", "Odd Album", "Rock"));
     }
     f.store.EndUpdate();
@@ -207,8 +209,10 @@ TEST(SQLiteMDSQuery, SearchIndexAnswersAsReadingEveryNameDoes) {
                            "tokyo 夜", "ёлка", "ЁЛКА night", "ελλαδα", "rock & roll", "<intro>",
                            "don't", "\"stop\"", "100%", "%", "_", "50%_", "snake_case",
                            "e_c", "mix", "late child", "nothing like this", "ab", "",
-                           "ab night", "100% pure", "snake_case song", "東京 nights"};
-    const std::pair<int, int> pages[] = {{0, -1}, {0, 50}, {7, 13}, {400, 20}};
+                           "ab night", "100% pure", "snake_case song", "東京 nights", "cafe nights"};
+    // Pages across the ranks too: "night" and "cafe nights" have exact names, then names
+    // as typed, then names that match only once folded.
+    const std::pair<int, int> pages[] = {{0, -1}, {0, 50}, {1, 2}, {2, 3}, {7, 13}, {400, 20}};
     size_t found = 0;
     for (const char* text : texts) {
         for (const auto& [start, count] : pages) {
@@ -221,6 +225,7 @@ TEST(SQLiteMDSQuery, SearchIndexAnswersAsReadingEveryNameDoes) {
     EXPECT_GT(found, 3000u);  // the texts do find things
     // The index is there and filled; words it cannot know are left to the clause.
     EXPECT_NE(f.One("SELECT count(*) FROM search_index WHERE search_index MATCH '\"night\"'"), "0");
+    EXPECT_EQ(f.One("SELECT count(*) FROM search_rows"), f.One("SELECT count(*) FROM search_index"));
     EXPECT_EQ(BuildSearchIndexMatch("NIGHT  Björk"), "\"night\" AND \"bjork\"");
     EXPECT_EQ(BuildSearchIndexMatch("ab night 50%_ 東京"), "\"night\"");
     for (const char* text : {"東京", "100%", "snake_case", ""}) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 namespace vantor {
@@ -60,7 +61,8 @@ TEST(SQLiteMDSStore, CreatesTheSchemaStatementByStatement) {
               (std::vector<std::string>{"0|3.1"}));
 
     // No index before a fill ends; the sixteen afterwards, in order, then the ones that let
-    // listings and lookups by album, artist, genre, path and parent skip the scan.
+    // listings and lookups by album, artist, genre, path and parent skip the scan, and the
+    // search's.
     f.Fill({Track("a", "b", "c", "d")});
     const std::vector<std::string> indexes = {
         "audio_genre_names|audio_genres|(name)",
@@ -87,6 +89,7 @@ TEST(SQLiteMDSStore, CreatesTheSchemaStatementByStatement) {
         "tv_show_series|tv_shows|(series)",
         "playlist_parents|playlists|(parent)",
         "radio_parents|radio_stations|(parent)",
+        "search_rows_key|search_rows|(key_hash)",  // the search's exact names
     };
     EXPECT_EQ(f.Rows("select name, tbl_name, substr(sql, instr(sql, '(')) from sqlite_master "
                      "where type = 'index' order by rowid;"),
@@ -282,6 +285,42 @@ TEST(SQLiteMDSStore, AnExistingFileIsKeptAndFillsFindItsNames) {
     EXPECT_EQ(again.EndUpdate(), -1);  // the indexes exist already
     EXPECT_TRUE(f.log.sink.Contains("CSQLiteMDS: Error finishing update: SQLITE_ERROR[1]: index "));
     EXPECT_EQ(f.One("select count(*) from audio_tracks;"), "1");  // nothing committed
+}
+
+// Queries keep their connections open between calls; a library renamed over the file
+// must still be what the next query reads, and the old file must not be kept open.
+TEST(SQLiteMDSStore, QueriesReadTheFileThatReplacedTheOldOne) {
+    StoreFixture f;
+    f.Fill({Track("Old Song", "Artist", "Album", "Rock")});
+    auto titles = [&f](const std::string& text) {
+        MediaItemList items;
+        EXPECT_EQ(f.store.Search(items, text, 0, -1), 0);
+        return test::Names(items);
+    };
+    EXPECT_EQ(titles("song"), std::vector<std::string>{"Old Song"});
+    EXPECT_EQ(f.store.GetItemId(kMediaArtist, "Artist"), 1);
+
+    CSQLiteMDS next(f.folder.File("next.db"), f.log.logger);
+    next.SetLibraryVersion(3.1f);
+    next.CreateIfMissing();
+    next.BeginUpdate();
+    next.AddAudioTrack(Track("New Song", "Other", "Other Album", "Pop"));
+    next.AddAudioTrack(Track("Newer Song", "Artist", "Album", "Rock"));
+    next.EndUpdate();
+    ASSERT_EQ(std::rename(next.GetPath().c_str(), f.store.GetPath().c_str()), 0);
+    EXPECT_EQ(titles("song"), (std::vector<std::string>{"New Song", "Newer Song"}));
+    EXPECT_EQ(f.store.GetItemId(kMediaArtist, "Artist"), 2);
+
+    // Once told, the store holds no connection to any file.
+    f.store.ReleaseConnections();
+    std::filesystem::path fds("/proc/self/fd");
+    int open = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(fds)) {
+        std::error_code error;
+        const auto target = std::filesystem::read_symlink(entry.path(), error);
+        open += !error && target.filename() == "library.db";
+    }
+    EXPECT_EQ(open, 0);
 }
 
 }  // namespace
