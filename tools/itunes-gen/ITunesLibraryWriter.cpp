@@ -144,10 +144,6 @@ struct Generator {
 
 }  // namespace
 
-std::string AlbumName(int number) {
-    return AlbumWords(number) + " " + std::to_string(number);
-}
-
 namespace {
 
 ITunesLibraryCounts Write(const ITunesLibraryOptions& options, Writer& w) {
@@ -190,7 +186,7 @@ ITunesLibraryCounts Write(const ITunesLibraryOptions& options, Writer& w) {
         // draw is still made, so that everything else comes out as it always did.)
         gen.Words(2);
         const int albumNumber = artistIndex * 3 + albumIndex;
-        std::string album = AlbumName(albumNumber);
+        std::string album = AlbumWords(albumNumber) + " " + std::to_string(albumNumber);
         std::string name = gen.Words(1 + static_cast<int>(random() % 3));
         if (random() % 50 == 0) name += "\xC2\xA0";  // a trailing non-breaking space
         if (random() % 40 == 0) name += "  ";

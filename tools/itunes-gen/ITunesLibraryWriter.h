@@ -25,10 +25,6 @@ struct ITunesLibraryCounts {
     int playlists = 0;  // playlist entries with a name, folders included
 };
 
-// The name of album `number` (the generator numbers albums from 0, three per artist), the
-// same at every size and seed; a library holds it when it has enough tracks.
-std::string AlbumName(int number);
-
 // Writes the whole property list into `out`.
 ITunesLibraryCounts WriteITunesLibrary(const ITunesLibraryOptions& options, std::string& out);
 
