@@ -268,26 +268,23 @@ void CallMatchFunction(sqlite3_context* context, int, sqlite3_value** args) {
 }  // namespace
 
 void CppSQLiteConnection::AddMatchFunction(const char* name, MatchFunction fn) {
-    CheckDatabase();
-    const int rc = sqlite3_create_function_v2(
-        m_database.get(), name, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, reinterpret_cast<void*>(fn),
-        CallMatchFunction, nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) throw CppSQLiteException(rc, sqlite3_errmsg(m_database.get()));
+    AddFunction(name, 2, reinterpret_cast<void*>(fn), CallMatchFunction);
 }
 
 void CppSQLiteConnection::AddIntegerFunction(const char* name, IntegerFunction fn) {
-    CheckDatabase();
-    const int rc = sqlite3_create_function_v2(
-        m_database.get(), name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, reinterpret_cast<void*>(fn),
-        CallIntegerFunction, nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) throw CppSQLiteException(rc, sqlite3_errmsg(m_database.get()));
+    AddFunction(name, 1, reinterpret_cast<void*>(fn), CallIntegerFunction);
 }
 
 void CppSQLiteConnection::AddTextFunction(const char* name, TextFunction fn) {
+    AddFunction(name, 1, reinterpret_cast<void*>(fn), CallTextFunction);
+}
+
+void CppSQLiteConnection::AddFunction(const char* name, int arguments, void* fn,
+                                      void (*call)(sqlite3_context*, int, sqlite3_value**)) {
     CheckDatabase();
-    const int rc = sqlite3_create_function_v2(
-        m_database.get(), name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, reinterpret_cast<void*>(fn),
-        CallTextFunction, nullptr, nullptr, nullptr);
+    const int rc = sqlite3_create_function_v2(m_database.get(), name, arguments,
+                                              SQLITE_UTF8 | SQLITE_DETERMINISTIC, fn, call,
+                                              nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) throw CppSQLiteException(rc, sqlite3_errmsg(m_database.get()));
 }
 

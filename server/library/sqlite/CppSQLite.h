@@ -10,6 +10,8 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_context;
+struct sqlite3_value;
 
 namespace vantor {
 
@@ -119,6 +121,8 @@ public:
 
 private:
     void CheckDatabase() const;
+    void AddFunction(const char* name, int arguments, void* fn,
+                     void (*call)(sqlite3_context*, int, sqlite3_value**));
     sqlite_detail::StatementHandle Compile(const std::string& sql);
 
     sqlite_detail::DatabaseHandle m_database;
