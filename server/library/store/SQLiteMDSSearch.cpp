@@ -54,9 +54,10 @@ private:
 };
 
 // Every name read and ranked, the six kinds in one statement, ordered and cut to the page as
-// it is read. The way of a library file made without the search index.
-void ScanEveryName(CppSQLiteConnection& connection, const std::string& words,
-                   PageCollector& page) {
+// it is read (so that only the rows of the page are kept). The way of a library file made
+// without the search index.
+void ScanEveryName(CppSQLiteConnection& connection, const std::string& words, int32_t start,
+                   int32_t count, MediaItemList& out) {
     const std::string nameRank = BuildSearchRank("name", words);
     const std::string titleRank = BuildSearchRank("title", words);
     const std::string nameClause = BuildFoldedSearchClause("name", words);
@@ -79,9 +80,12 @@ void ScanEveryName(CppSQLiteConnection& connection, const std::string& words,
         kMediaPlaylist, nameRank.c_str(), nameClause.c_str());
     query += FormatSql("SELECT -1, %d, name, name, %s, id FROM playlists WHERE %s AND folder = 1",
                        kMediaPlaylistFolder, nameRank.c_str(), nameClause.c_str());
-    query += ") ORDER BY rank, sort_name, name, type, found;";
+    query += ") ORDER BY rank, sort_name, name, type, found";
+    if (start != 0 || count != -1) query += FormatSql(" LIMIT %d,%d", start, count);
+    query += ";";
+    PageCollector page(out, 0, -1);
     CppSQLiteCursor cursor = connection.ExecQuery(query);
-    for (; !cursor.Eof() && !page.Whole(); cursor.NextRow()) page.Take(cursor);
+    for (; !cursor.Eof(); cursor.NextRow()) page.Take(cursor);
 }
 
 // Through the search index: search_rows holds the names in result order, so each rank is
@@ -139,14 +143,14 @@ int CSQLiteMDS::Search(MediaItemList& out, const std::string& text, int32_t star
     out.clear();
     if (start < 0) start = 0;
     const std::string words = NormalizeSearchText(text);
-    PageCollector page(out, start, count);
     try {
         auto connection = m_readers.Take();  // prepared with the search functions
         if (m_useSearchIndex && HasTable(*connection, kSearchRowsTable) &&
             HasTable(*connection, kSearchIndexTable)) {
+            PageCollector page(out, start, count);
             SearchInOrder(*connection, words, page);
         } else {
-            ScanEveryName(*connection, words, page);
+            ScanEveryName(*connection, words, start, count, out);
         }
         return 0;
     } catch (const CppSQLiteException& e) {
