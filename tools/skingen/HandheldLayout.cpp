@@ -28,12 +28,6 @@ void IconClear(cairo_t* cr, double cx, double cy, double size, const Colour& c) 
     cairo_stroke(cr);
 }
 
-Icon Chevron(bool up) {
-    return [up](cairo_t* cr, double cx, double cy, double s, const Colour& c) {
-        IconChevron(cr, cx, cy, s, c, up);
-    };
-}
-
 void AddHandheldConnect(SkinWriter& skin, const Painters& paint) {
     const Palette& p = skin.Colours();
     skin.Add(Decoration(
@@ -172,8 +166,8 @@ void AddHandheldPlaylist(SkinWriter& skin, const Painters& paint) {
     const std::string mode = "playlist";
     skin.Add(paint.Pill("add", mode, {6, 4, 42, 38}, "", false, p.base, IconPlus));
     skin.Add(paint.Pill("remove", mode, {53, 4, 42, 38}, "", false, p.base, IconMinus));
-    skin.Add(paint.Pill("moveup", mode, {100, 4, 42, 38}, "", false, p.base, Chevron(true)));
-    skin.Add(paint.Pill("movedown", mode, {147, 4, 42, 38}, "", false, p.base, Chevron(false)));
+    skin.Add(paint.Pill("moveup", mode, {100, 4, 42, 38}, "", false, p.base, ChevronIcon(true)));
+    skin.Add(paint.Pill("movedown", mode, {147, 4, 42, 38}, "", false, p.base, ChevronIcon(false)));
     skin.Add(paint.Pill("newlist", mode, {194, 4, 40, 38}, "", false, p.base, IconClear));
     // The library: back, the listing's title and the search field above its list.
     skin.Add(paint.Pill("medialib.back", mode, {6, 48, 34, 30}, "", false, p.base, IconBack));
@@ -249,13 +243,8 @@ void AddHandheldFonts(SkinWriter& skin) {
 }  // namespace
 
 void BuildHandheldSkin(SkinWriter& skin) {
-    const Palette& p = skin.Colours();
-    Painters paint{p};
-    ComponentSpec main = MakeSpec("main", "all", {0, 0, W, H});
-    main.ignoreInput = true;
-    main.norm = paint.Plain(p.base);
-    main.under = p.base;
-    skin.Add(main);
+    Painters paint{skin.Colours()};
+    skin.Add(FaceBackground(paint, W, H));
 
     AddHandheldConnect(skin, paint);
     AddHandheldMain(skin, paint);

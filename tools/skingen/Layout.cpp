@@ -186,6 +186,20 @@ ComponentSpec Painters::EqKnob(Box box, const Colour& under) const {
     return spec;
 }
 
+ComponentSpec FaceBackground(const Painters& paint, int width, int height) {
+    ComponentSpec main = MakeSpec("main", "all", {0, 0, width, height});
+    main.ignoreInput = true;
+    main.norm = paint.Plain(paint.p.base);
+    main.under = paint.p.base;
+    return main;
+}
+
+Icon ChevronIcon(bool up) {
+    return [up](cairo_t* cr, double cx, double cy, double s, const Colour& c) {
+        IconChevron(cr, cx, cy, s, c, up);
+    };
+}
+
 ComponentSpec Decoration(const std::string& name, const std::string& mode, Box box,
                          StatePainter painter, const Colour& under) {
     ComponentSpec spec = MakeSpec(name, mode, box);
@@ -234,13 +248,8 @@ void AddFonts(SkinWriter& skin) {
 }
 
 void BuildSkin(SkinWriter& skin) {
-    const Palette& p = skin.Colours();
-    Painters paint{p};
-    ComponentSpec main = MakeSpec("main", "all", {0, 0, kFaceWidth, kFaceHeight});
-    main.ignoreInput = true;
-    main.norm = paint.Plain(p.base);
-    main.under = p.base;
-    skin.Add(main);
+    Painters paint{skin.Colours()};
+    skin.Add(FaceBackground(paint, kFaceWidth, kFaceHeight));
 
     AddConnectScreen(skin, paint);
     AddDeck(skin, paint);

@@ -51,6 +51,10 @@ struct Painters {
 // A component that only decorates: drawn, never hit.
 ComponentSpec Decoration(const std::string& name, const std::string& mode, Box box,
                          StatePainter painter, const Colour& under);
+// The face's background, "main", under every screen.
+ComponentSpec FaceBackground(const Painters& paint, int width, int height);
+// IconChevron pointing up or down, as an Icon.
+Icon ChevronIcon(bool up);
 
 // The transport buttons in one row centred across the face, the play button the larger.
 struct TransportRow {

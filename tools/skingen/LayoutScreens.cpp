@@ -159,14 +159,9 @@ void AddPlaylistScreen(SkinWriter& skin, const Painters& paint) {
     AddListFrame(skin, paint, "editorframe", mode, "playlist.editor", {8, 294, 384, 198});
     skin.Add(paint.Pill("add", mode, {8, 500, 80, 30}, "Add", false, p.base, IconPlus));
     skin.Add(paint.Pill("remove", mode, {96, 500, 96, 30}, "Remove", false, p.base, IconMinus));
-    skin.Add(paint.Pill("moveup", mode, {200, 500, 44, 30}, "", false, p.base,
-                        [](cairo_t* cr, double cx, double cy, double s, const Colour& c) {
-                            IconChevron(cr, cx, cy, s, c, true);
-                        }));
-    skin.Add(paint.Pill("movedown", mode, {250, 500, 44, 30}, "", false, p.base,
-                        [](cairo_t* cr, double cx, double cy, double s, const Colour& c) {
-                            IconChevron(cr, cx, cy, s, c, false);
-                        }));
+    skin.Add(paint.Pill("moveup", mode, {200, 500, 44, 30}, "", false, p.base, ChevronIcon(true)));
+    skin.Add(
+        paint.Pill("movedown", mode, {250, 500, 44, 30}, "", false, p.base, ChevronIcon(false)));
     skin.Add(paint.Pill("newlist", mode, {302, 500, 90, 30}, "Clear", false, p.base));
 }
 
