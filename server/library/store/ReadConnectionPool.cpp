@@ -66,11 +66,6 @@ void CReadConnectionPool::Clear() {
     }
 }
 
-size_t CReadConnectionPool::IdleCount() {
-    std::lock_guard<std::mutex> guard(m_lock);
-    return m_idle.size();
-}
-
 CReadConnectionPool::Lease::Lease(CReadConnectionPool& pool,
                                   std::unique_ptr<CppSQLiteConnection> connection,
                                   FileIdentity file)

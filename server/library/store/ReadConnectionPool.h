@@ -55,7 +55,6 @@ public:
     // Closes the idle connections, e.g. once the file has been replaced, so that the old
     // file's space is given back at once.
     void Clear();
-    size_t IdleCount();
 
 private:
     using FileIdentity = Lease::FileIdentity;

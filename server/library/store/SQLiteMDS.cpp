@@ -130,7 +130,7 @@ void CSQLiteMDS::LogError(const std::string& context, const CppSQLiteException& 
     m_logger.LogCritical("CSQLiteMDS: %s%s", context.c_str(), e.what());
 }
 
-void CSQLiteMDS::OpenShortLived(CppSQLiteConnection& connection) const {
+void CSQLiteMDS::OpenConnection(CppSQLiteConnection& connection) const {
     connection.Open(m_path);
     connection.SetBusyTimeout(kBusyTimeoutMs);
 }
@@ -145,7 +145,7 @@ int CSQLiteMDS::CreateDatabase() {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
     try {
         CppSQLiteConnection connection;
-        OpenShortLived(connection);
+        OpenConnection(connection);
         // The file appears lazily on some file systems; give it time before giving up.
         int tries = 0;
         while (!FileExists(m_path) && tries < 100) {
@@ -185,7 +185,7 @@ void CSQLiteMDS::SetLibraryVersion(float version) {
 void CSQLiteMDS::OpenDatabase() {
     if (m_connection && m_connection->IsOpen()) return;
     auto connection = std::make_unique<CppSQLiteConnection>();
-    OpenShortLived(*connection);
+    OpenConnection(*connection);
     m_connection = std::move(connection);
 }
 

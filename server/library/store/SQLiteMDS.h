@@ -114,7 +114,7 @@ private:
                         int32_t count, int32_t* total);
     int FillResultArrayFromQuery(MediaItemList& out, int32_t mediaType, std::string query,
                                  int32_t start, int32_t count, int32_t* total);
-    void OpenShortLived(CppSQLiteConnection& connection) const;
+    void OpenConnection(CppSQLiteConnection& connection) const;
     void LogError(const std::string& context, const CppSQLiteException& e);
 
     float m_libraryVersion = 0.0f;

@@ -8,21 +8,18 @@
 #include "server/library/store/QueryText.h"
 #include "server/library/store/SearchMatch.h"
 
-#include <cstdlib>
 #include <limits>
 
 namespace vantor {
 
 namespace {
 
-int32_t ToInt32(const std::string& text) {
-    return static_cast<int32_t>(std::strtol(text.c_str(), nullptr, 10));
-}
-
-bool HasTable(CppSQLiteConnection& connection, const char* name) {
-    CppSQLiteCursor cursor =
-        connection.ExecQuery(FormatSql("SELECT 1 FROM sqlite_master WHERE name = '%s';", name));
-    return !cursor.Eof();
+// Whether the file has both tables of the search index.
+bool HasSearchIndex(CppSQLiteConnection& connection) {
+    CppSQLiteCursor cursor = connection.ExecQuery(
+        FormatSql("SELECT count(*) FROM sqlite_master WHERE name IN ('%s', '%s');",
+                  kSearchRowsTable, kSearchIndexTable));
+    return !cursor.Eof() && cursor.FieldInt(0) == 2;
 }
 
 // Takes results in their order and keeps those of the page.
@@ -40,8 +37,8 @@ public:
     void Take(const CppSQLiteCursor& row) {
         if (m_taken++ < m_start) return;
         auto item = std::make_unique<CMediaItem>();
-        item->id = ToInt32(row.FieldValue(0));
-        item->mediaType = ToInt32(row.FieldValue(1));
+        item->id = static_cast<int32_t>(row.FieldInt(0));
+        item->mediaType = static_cast<int32_t>(row.FieldInt(1));
         item->name = row.FieldValue(2);
         m_out.push_back(std::move(item));
     }
@@ -145,8 +142,7 @@ int CSQLiteMDS::Search(MediaItemList& out, const std::string& text, int32_t star
     const std::string words = NormalizeSearchText(text);
     try {
         auto connection = m_readers.Take();  // prepared with the search functions
-        if (m_useSearchIndex && HasTable(*connection, kSearchRowsTable) &&
-            HasTable(*connection, kSearchIndexTable)) {
+        if (m_useSearchIndex && HasSearchIndex(*connection)) {
             PageCollector page(out, start, count);
             SearchInOrder(*connection, words, page);
         } else {
