@@ -178,34 +178,18 @@ void AddHandheldPlaylist(SkinWriter& skin, const Painters& paint) {
 }
 
 void AddHandheldNowPlaying(SkinWriter& skin, const Painters& paint) {
-    const Palette& p = skin.Colours();
-    const std::string mode = "nowplaying";
-    skin.Add(Decoration(
-        "artframe", mode, {62, 4, 116, 116},
-        [&p](cairo_t* cr, double w, double h) {
-            for (int i = 4; i >= 1; --i) {
-                RoundRectPath(cr, 4 - i, 4 - i + 2, w - 8 + 2 * i, h - 8 + 2 * i, 8 + i);
-                SetColour(cr, Colour{0, 0, 0}, 0.06);
-                cairo_fill(cr);
-            }
-            FillRoundRect(cr, 4, 4, w - 8, h - 8, 8, p.card);
-        },
-        p.base));
-    skin.AddWindowComponent("albumart", {70, 10, 100, 100}, p.card, p.text, p.accent);
-    skin.Add(Decoration("titleback", mode, {8, 122, 224, 24}, paint.Plain(p.base), p.base));
-    skin.Add(Decoration("artistback", mode, {8, 146, 224, 20}, paint.Plain(p.base), p.base));
-    skin.Add(Decoration("albumback", mode, {8, 166, 224, 18}, paint.Plain(p.base), p.base));
-    skin.Add(paint.BarBack("positionbar.nowplaying.back", mode, {16, 184, 208, 26}, 6, p.base));
-    skin.Add(paint.BarFill("positionbar.nowplaying", {16, 184, 208, 26}, 6, p.base));
-    skin.Add(Decoration("playlistpositionback", mode, {16, 208, 104, T}, paint.Plain(p.base),
-                        p.base));
-    ComponentSpec time = MakeSpec("positionback", mode, {120, 208, 104, T});
-    time.norm = paint.Plain(p.base);
-    time.under = p.base;
-    skin.Add(time);
-    skin.AddWindowComponent("nowplaying.position", {120, 208, 104, T}, p.base, p.textDim,
-                            p.accent);
-    AddTransport(skin, paint, mode, {W, 242, 38, 36, 14}, false, p.base);
+    NowPlayingLayout layout;
+    layout.frame = {62, 4, 116, 116};
+    layout.look = {4, 4, 2, 0.06, 4, 8};
+    layout.cover = {70, 10, 100, 100};
+    layout.title = {8, 122, 224, 24};
+    layout.artist = {8, 146, 224, 20};
+    layout.album = {8, 166, 224, 18};
+    layout.bar = {16, 184, 208, 26};
+    layout.playlistPosition = {16, 208, 104, T};
+    layout.time = {120, 208, 104, T};
+    layout.transport = {W, 242, 38, 36, 14};
+    AddNowPlaying(skin, paint, layout);
 }
 
 void AddHandheldDialogParts(SkinWriter& skin, const Painters& paint) {

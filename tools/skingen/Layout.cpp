@@ -247,6 +247,39 @@ void AddFonts(SkinWriter& skin) {
     skin.AddFont("medialib.title", 13, "bold", p.text);
 }
 
+void AddNowPlaying(SkinWriter& skin, const Painters& paint, const NowPlayingLayout& layout) {
+    const Palette& p = skin.Colours();
+    const std::string mode = "nowplaying";
+    skin.Add(Decoration(
+        "artframe", mode, layout.frame,
+        [&p, look = layout.look](cairo_t* cr, double w, double h) {
+            for (int i = look.rings; i >= 1; --i) {
+                RoundRectPath(cr, look.inset - i, look.inset - i + look.drop,
+                              w - 2 * look.inset + 2 * i, h - 2 * look.inset + 2 * i,
+                              look.radius + i);
+                SetColour(cr, Colour{0, 0, 0}, look.alpha);
+                cairo_fill(cr);
+            }
+            FillRoundRect(cr, look.card, look.card, w - 2 * look.card, h - 2 * look.card,
+                          look.radius, p.card);
+        },
+        p.base));
+    skin.AddWindowComponent("albumart", layout.cover, p.card, p.text, p.accent);
+    skin.Add(Decoration("titleback", mode, layout.title, paint.Plain(p.base), p.base));
+    skin.Add(Decoration("artistback", mode, layout.artist, paint.Plain(p.base), p.base));
+    skin.Add(Decoration("albumback", mode, layout.album, paint.Plain(p.base), p.base));
+    skin.Add(paint.BarBack("positionbar.nowplaying.back", mode, layout.bar, 6, p.base));
+    skin.Add(paint.BarFill("positionbar.nowplaying", layout.bar, 6, p.base));
+    skin.Add(Decoration("playlistpositionback", mode, layout.playlistPosition,
+                        paint.Plain(p.base), p.base));
+    ComponentSpec time = MakeSpec("positionback", mode, layout.time);
+    time.norm = paint.Plain(p.base);
+    time.under = p.base;
+    skin.Add(time);
+    skin.AddWindowComponent("nowplaying.position", layout.time, p.base, p.textDim, p.accent);
+    AddTransport(skin, paint, mode, layout.transport, false, p.base);
+}
+
 void BuildSkin(SkinWriter& skin) {
     Painters paint{skin.Colours()};
     skin.Add(FaceBackground(paint, kFaceWidth, kFaceHeight));

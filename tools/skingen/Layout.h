@@ -67,6 +67,24 @@ struct TransportRow {
 void AddTransport(SkinWriter& skin, const Painters& paint, const std::string& mode,
                   const TransportRow& row, bool withStop, const Colour& under);
 
+// The now-playing screen: the cover on a card with a soft shadow, the title, artist and
+// album lines, the position bar with the play-list position and the time under it, and the
+// transport row.
+struct NowPlayingLayout {
+    Box frame;  // the card and its shadow
+    struct {
+        int rings;       // shadow rings, one pixel apart, `drop` pixels below the card
+        double inset;    // of the innermost ring within the frame
+        double drop;
+        double alpha;    // of each ring
+        double card;     // inset of the card within the frame
+        double radius;   // of the card
+    } look;
+    Box cover, title, artist, album, bar, playlistPosition, time;
+    TransportRow transport;
+};
+void AddNowPlaying(SkinWriter& skin, const Painters& paint, const NowPlayingLayout& layout);
+
 void AddConnectScreen(SkinWriter& skin, const Painters& paint);
 void AddDeck(SkinWriter& skin, const Painters& paint);
 void AddMainScreen(SkinWriter& skin, const Painters& paint);

@@ -166,35 +166,18 @@ void AddPlaylistScreen(SkinWriter& skin, const Painters& paint) {
 }
 
 void AddNowPlayingScreen(SkinWriter& skin, const Painters& paint) {
-    const Palette& p = skin.Colours();
-    const std::string mode = "nowplaying";
-    skin.Add(Decoration(
-        "artframe", mode, {62, 14, 276, 280},
-        [&p](cairo_t* cr, double w, double h) {
-            // A soft shadow under the cover.
-            for (int i = 6; i >= 1; --i) {
-                RoundRectPath(cr, 8 - i, 8 - i + 3, w - 16 + 2 * i, h - 16 + 2 * i, 10 + i);
-                SetColour(cr, Colour{0, 0, 0}, 0.05);
-                cairo_fill(cr);
-            }
-            FillRoundRect(cr, 6, 6, w - 12, h - 12, 10, p.card);
-        },
-        p.base));
-    skin.AddWindowComponent("albumart", {70, 22, 260, 260}, p.card, p.text, p.accent);
-    skin.Add(Decoration("titleback", mode, {12, 302, 376, 30}, paint.Plain(p.base), p.base));
-    skin.Add(Decoration("artistback", mode, {12, 332, 376, 24}, paint.Plain(p.base), p.base));
-    skin.Add(Decoration("albumback", mode, {12, 356, 376, 22}, paint.Plain(p.base), p.base));
-    skin.Add(paint.BarBack("positionbar.nowplaying.back", mode, {40, 390, 320, 14}, 6, p.base));
-    skin.Add(paint.BarFill("positionbar.nowplaying", {40, 390, 320, 14}, 6, p.base));
-    skin.Add(
-        Decoration("playlistpositionback", mode, {40, 406, 160, 22}, paint.Plain(p.base), p.base));
-    ComponentSpec time = MakeSpec("positionback", mode, {200, 406, 160, 22});
-    time.norm = paint.Plain(p.base);
-    time.under = p.base;
-    skin.Add(time);
-    skin.AddWindowComponent("nowplaying.position", {200, 406, 160, 22}, p.base, p.textDim,
-                            p.accent);
-    AddTransport(skin, paint, mode, {kFaceWidth, 448, 52, 44, 12}, false, p.base);
+    NowPlayingLayout layout;
+    layout.frame = {62, 14, 276, 280};
+    layout.look = {6, 8, 3, 0.05, 6, 10};
+    layout.cover = {70, 22, 260, 260};
+    layout.title = {12, 302, 376, 30};
+    layout.artist = {12, 332, 376, 24};
+    layout.album = {12, 356, 376, 22};
+    layout.bar = {40, 390, 320, 14};
+    layout.playlistPosition = {40, 406, 160, 22};
+    layout.time = {200, 406, 160, 22};
+    layout.transport = {kFaceWidth, 448, 52, 44, 12};
+    AddNowPlaying(skin, paint, layout);
 }
 
 void AddDialogParts(SkinWriter& skin, const Painters& paint) {
