@@ -79,23 +79,7 @@ void AddHandheldMain(SkinWriter& skin, const Painters& paint) {
         },
         p.base));
     AddTitleLine(skin);
-    const std::array<std::pair<const char*, Icon>, 3> states = {{
-        {"playingstate.playing", IconPlay},
-        {"playingstate.paused", IconPause},
-        {"playingstate.stopped", IconStop},
-    }};
-    for (const auto& [name, icon] : states) {
-        const bool playing = std::string(name) == "playingstate.playing";
-        ComponentSpec state = MakeSpec(name, mode, {12, 46, 22, 22});
-        state.ignoreInput = true;
-        state.norm = [&p, icon, playing](cairo_t* cr, double w, double h) {
-            FillRoundRect(cr, 0, 0, w, h, 6, playing ? p.card.Mix(p.accent, 0.2) : p.button);
-            icon(cr, w / 2, h / 2, 12, playing ? p.accent : p.textDim);
-        };
-        state.keyed = true;
-        state.under = p.card;
-        skin.Add(state);
-    }
+    AddPlayingStateLamps(skin, mode, {12, 46, 22, 22});
     skin.Add(paint.Pill("nowplaying", mode, {38, 40, 110, T}, "Now Playing", false, p.card,
                         nullptr, 0.38));
     ComponentSpec time = MakeSpec("positionback", mode, {150, 40, 78, T});

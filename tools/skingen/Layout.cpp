@@ -1,6 +1,7 @@
 #include "tools/skingen/Layout.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "tools/skingen/Drawing.h"
@@ -207,6 +208,27 @@ ComponentSpec Decoration(const std::string& name, const std::string& mode, Box b
     spec.norm = std::move(painter);
     spec.under = under;
     return spec;
+}
+
+void AddPlayingStateLamps(SkinWriter& skin, const std::string& mode, Box box) {
+    const Palette& p = skin.Colours();
+    const std::array<std::pair<const char*, Icon>, 3> states = {{
+        {"playingstate.playing", IconPlay},
+        {"playingstate.paused", IconPause},
+        {"playingstate.stopped", IconStop},
+    }};
+    for (const auto& [name, icon] : states) {
+        const bool playing = std::string(name) == "playingstate.playing";
+        ComponentSpec state = MakeSpec(name, mode, box);
+        state.ignoreInput = true;
+        state.norm = [&p, icon, playing](cairo_t* cr, double w, double h) {
+            FillRoundRect(cr, 0, 0, w, h, 6, playing ? p.card.Mix(p.accent, 0.2) : p.button);
+            icon(cr, w / 2, h / 2, 12, playing ? p.accent : p.textDim);
+        };
+        state.keyed = true;
+        state.under = p.card;
+        skin.Add(state);
+    }
 }
 
 void AddTransport(SkinWriter& skin, const Painters& paint, const std::string& mode,

@@ -56,6 +56,10 @@ ComponentSpec FaceBackground(const Painters& paint, int width, int height);
 // IconChevron pointing up or down, as an Icon.
 Icon ChevronIcon(bool up);
 
+// The three lamps that show whether the player plays, pauses or stops, one over the other
+// in `box`, shown by the client as the state changes.
+void AddPlayingStateLamps(SkinWriter& skin, const std::string& mode, Box box);
+
 // The transport buttons in one row centred across the face, the play button the larger.
 struct TransportRow {
     int faceWidth;

@@ -67,23 +67,7 @@ void AddDeck(SkinWriter& skin, const Painters& paint) {
     songback.under = p.card;
     skin.Add(songback);
 
-    const std::array<std::pair<const char*, Icon>, 3> states = {{
-        {"playingstate.playing", IconPlay},
-        {"playingstate.paused", IconPause},
-        {"playingstate.stopped", IconStop},
-    }};
-    for (const auto& [name, icon] : states) {
-        const bool playing = std::string(name) == "playingstate.playing";
-        ComponentSpec state = MakeSpec(name, deck, {22, 56, 22, 22});
-        state.ignoreInput = true;
-        state.norm = [&p, icon, playing](cairo_t* cr, double w, double h) {
-            FillRoundRect(cr, 0, 0, w, h, 6, playing ? p.card.Mix(p.accent, 0.2) : p.button);
-            icon(cr, w / 2, h / 2, 12, playing ? p.accent : p.textDim);
-        };
-        state.keyed = true;
-        state.under = p.card;
-        skin.Add(state);
-    }
+    AddPlayingStateLamps(skin, deck, {22, 56, 22, 22});
     // The time: plain for fonts, a display strip like the title's for bitmap text.
     ComponentSpec time = MakeSpec("positionback", deck, {276, 54, 104, 26});
     time.norm = p.bitmapTitle ? StatePainter([&p](cairo_t* cr, double w, double h) {
